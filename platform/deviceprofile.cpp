@@ -1,0 +1,45 @@
+// Reading the device profile from the registry.
+#include "platform/deviceprofile.h"
+
+#include <shlwapi.h>
+
+namespace ce {
+
+namespace {
+
+// The full key path of the profile or of one of its subkeys.
+void ProfileKeyPath(const wchar_t* subkey, wchar_t* out, int units) {
+    lstrcpynW(out, kDeviceProfileKey, units);
+    if (subkey && *subkey) {
+        StrCatBuffW(out, L"\\", units);
+        StrCatBuffW(out, subkey, units);
+    }
+}
+
+}  // namespace
+
+DWORD ReadProfileNumber(const wchar_t* name, DWORD fallback, const wchar_t* subkey) {
+    wchar_t key[MAX_PATH];
+    ProfileKeyPath(subkey, key, MAX_PATH);
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    LONG result = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return result == ERROR_SUCCESS ? value : fallback;
+}
+
+bool ReadProfileText(const wchar_t* name, wchar_t* buffer, DWORD units, const wchar_t* subkey) {
+    if (units == 0) return false;
+    buffer[0] = L'\0';
+    wchar_t key[MAX_PATH];
+    ProfileKeyPath(subkey, key, MAX_PATH);
+    DWORD size = units * sizeof(wchar_t);
+    // RegGetValueW terminates string data itself and fails when it does not fit.
+    LONG result = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &size);
+    if (result != ERROR_SUCCESS) {
+        buffer[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ce

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Pebblora and runs every test headless under Wine, inside one Xvfb,
+# with a private Wine prefix in build/. Prints CTest's summary; exits non-zero
+# on any failure. Usage: ./test.sh [extra ctest arguments, e.g. -R Board]
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+source "$root/tools/install-deps.sh"
+pebblora_install_deps
+export PEBBLORA_BUILD="$root/build"
+pebblora_build "$root" "$PEBBLORA_BUILD"
+exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/tools/run-tests-headless.sh" "$@"

@@ -1,0 +1,272 @@
+// Shared test tools.
+#include "tests/support/testsupport.h"
+
+#include <cstring>
+#include <map>
+
+// ---- Child processes ------------------------------------------------------
+
+namespace {
+
+std::map<std::string, ChildMain>& Children() {
+    static std::map<std::string, ChildMain> children;
+    return children;
+}
+
+// This process's environment block with the `extra` NAME=value pairs
+// replacing or adding to its entries.
+std::vector<wchar_t> EnvironmentWith(const std::vector<std::wstring>& extra) {
+    std::vector<wchar_t> block;
+    for (const auto& pair : extra) block.insert(block.end(), pair.c_str(), pair.c_str() + pair.size() + 1);
+    wchar_t* current = GetEnvironmentStringsW();
+    for (const wchar_t* p = current; *p; p += std::wcslen(p) + 1) {
+        std::wstring entry(p);
+        bool overridden = false;
+        for (const auto& pair : extra) {
+            auto eq = pair.find(L'=');
+            if (_wcsnicmp(entry.c_str(), pair.c_str(), eq + 1) == 0) overridden = true;
+        }
+        if (!overridden) block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    }
+    FreeEnvironmentStringsW(current);
+    block.push_back(L'\0');
+    return block;
+}
+
+}  // namespace
+
+std::wstring OwnExecutable() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path, length);
+}
+
+ChildRegistration::ChildRegistration(const char* name, ChildMain main) { Children()[name] = main; }
+
+bool RunChildIfAsked(int argc, char** argv, int& exitCode) {
+    if (argc < 3 || std::strcmp(argv[1], "--child") != 0) return false;
+    auto found = Children().find(argv[2]);
+    exitCode = found == Children().end() ? 99 : found->second(argc - 3, argv + 3);
+    return true;
+}
+
+ChildProcess::~ChildProcess() {
+    if (process) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 98);
+        CloseHandle(process);
+    }
+}
+
+void PumpMessages(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+int ChildProcess::Wait(DWORD ms) {
+    if (!process) return -1;
+    // Messages are served while waiting: a child may activate or send to
+    // this process's windows, and that needs this thread's attention.
+    DWORD start = GetTickCount();
+    DWORD state = WAIT_TIMEOUT;
+    while (state != WAIT_OBJECT_0 && GetTickCount() - start < ms) {
+        state = MsgWaitForMultipleObjects(1, &process, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (state != WAIT_OBJECT_0) state = WaitForSingleObject(process, 0);
+    }
+    if (state != WAIT_OBJECT_0) {
+        TerminateProcess(process, 98);
+        WaitForSingleObject(process, 5000);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    PumpMessages(100);
+    return static_cast<int>(code);
+}
+
+bool StartProgram(const std::wstring& exe, const std::wstring& arguments, ChildProcess& child,
+                  const std::wstring& directory, const std::vector<std::wstring>& environment) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    std::vector<wchar_t> block;
+    if (!environment.empty()) block = EnvironmentWith(environment);
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, block.empty() ? nullptr : block.data(),
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    child.process = info.hProcess;
+    child.id = info.dwProcessId;
+    return true;
+}
+
+bool StartChild(const char* name, const std::wstring& arguments, ChildProcess& child,
+                const std::vector<std::wstring>& environment) {
+    return StartProgram(OwnExecutable(), L"--child " + Widen(name) + L" " + arguments, child, L"", environment);
+}
+
+// ---- Message boxes --------------------------------------------------------
+
+namespace {
+
+BoxWatcher* activeWatcher = nullptr;
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024];
+    int length = GetWindowTextW(window, text, 1024);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
+bool IsDialogWindow(HWND window) {
+    wchar_t cls[64];
+    return GetClassNameW(window, cls, 64) && std::wcscmp(cls, L"#32770") == 0;
+}
+
+}  // namespace
+
+BoxSeen ReadBox(HWND box) {
+    BoxSeen seen;
+    seen.window = box;
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.caption = WindowText(box);
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[64];
+        if (!GetClassNameW(child, cls, 64) || _wcsicmp(cls, L"Static") != 0) continue;
+        LONG style = GetWindowLongW(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON) {
+            seen.hasIcon = seen.hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+            continue;
+        }
+        std::wstring text = WindowText(child);
+        if (!text.empty()) seen.text = text;
+    }
+    return seen;
+}
+
+BoxWatcher::BoxWatcher(int answer) : answer_(answer) {
+    activeWatcher = this;
+    hook_ = SetWindowsHookExW(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
+}
+
+BoxWatcher::~BoxWatcher() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    activeWatcher = nullptr;
+}
+
+LRESULT CALLBACK BoxWatcher::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && activeWatcher) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (IsDialogWindow(window)) {
+            activeWatcher->seen_.push_back(ReadBox(window));
+            // Posted, so the box closes from its own loop as after a click.
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(activeWatcher->answer_, BN_CLICKED), 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool AnswerBoxOfProcess(DWORD pid, DWORD ms, BoxSeen& seen, int answer) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == s->pid && IsDialogWindow(window) && IsWindowVisible(window)) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            seen = ReadBox(search.found);
+            PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+// ---- Scratch places -------------------------------------------------------
+
+ScratchFolder::ScratchFolder() {
+    static int counter = 0;
+    path_ = L"\\scratch-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    RemoveTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+std::wstring ScratchFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {
+    std::wstring path = *this / name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    return path;
+}
+
+bool RemoveTree(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (std::wcscmp(data.cFileName, L".") && std::wcscmp(data.cFileName, L".."))
+                    RemoveTree(path + L"\\" + data.cFileName);
+            } while (FindNextFileW(find, &data));
+            FindClose(find);
+        }
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return RemoveDirectoryW(path.c_str()) != FALSE;
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+ScratchKey::ScratchKey(std::wstring subkey) : subkey_(std::move(subkey)) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str());
+}
+
+ScratchKey::~ScratchKey() { RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str()); }
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(units, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), units);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
+    return out;
+}

@@ -1,0 +1,31 @@
+# Installs the Debian packages the build, the tests and the launcher need,
+# but only those that are missing. Sourced by run.sh and test.sh.
+
+PEBBLORA_PACKAGES=(
+    cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
+    wine wine64 xvfb xauth fonts-ipafont-gothic xdotool imagemagick python3
+)
+
+pebblora_install_deps() {
+    local missing=()
+    local p
+    for p in "${PEBBLORA_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null ||
+        { $sudo apt-get update </dev/null && $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null; }
+}
+
+# Configures (once) and builds the tree under build/.
+pebblora_build() {
+    local root=$1 build=$2
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    fi
+    cmake --build "$build" -j "$(nproc)"
+}
