@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds Pebblora, installs it on the device folder build/device and starts
+# it in a device-sized Wine virtual desktop.
+#
+#   ./run.sh [--hires] [--ja] [--shot FILE] [--wait SECONDS]
+#
+#   --hires       the 480 x 640 screen at 192 dpi (default: 240 x 320 at 96 dpi)
+#   --ja          Japanese as the system language
+#   --shot FILE   headless: run under Xvfb, wait, save a screenshot to FILE
+#   --wait N      seconds to wait before the screenshot (default 5)
+#
+# Without a display, ./run.sh says so and takes a screenshot instead.
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+
+hires=0; japanese=0; shot=""; wait_seconds=5
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --hires) hires=1 ;;
+        --ja) japanese=1 ;;
+        --shot) shot=$2; shift ;;
+        --wait) wait_seconds=$2; shift ;;
+        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+        *) echo "run.sh: unknown option $1 (see ./run.sh --help)" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+source "$root/tools/install-deps.sh"
+pebblora_install_deps
+export PEBBLORA_BUILD="$root/build"
+pebblora_build "$root" "$PEBBLORA_BUILD"
+
+export WINEPREFIX="$PEBBLORA_BUILD/wineprefix"
+export PEBBLORA_DEVICE="$PEBBLORA_BUILD/device"
+source "$root/tools/wine-env.sh"
+if [ $japanese -eq 1 ]; then export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "$shot" ]; then
+    shot="$PEBBLORA_BUILD/shot.png"
+    echo "No display here: running under Xvfb and saving a screenshot to $shot"
+fi
+if [ -n "$shot" ] && [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
+    args=()
+    [ $hires -eq 1 ] && args+=(--hires)
+    [ $japanese -eq 1 ] && args+=(--ja)
+    PEBBLORA_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${args[@]}" \
+        --shot "$(readlink -f "$(dirname "$shot")")/$(basename "$shot")" --wait "$wait_seconds"
+fi
+
+exec "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Prepares the prefix and the device, installs the program and starts it in
+# a device-sized virtual desktop. Called by run.sh with the environment set:
+#   launch-device.sh HIRES(0|1) SHOT_FILE_OR_EMPTY WAIT_SECONDS
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+hires=$1; shot=$2; wait_seconds=$3
+
+pebblora_ensure_prefix
+pebblora_ensure_device "$PEBBLORA_DEVICE"
+install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
+cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
+
+if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
+# The screen density and a realistic device profile; see docs/device-profile.md.
+reg="$WINEPREFIX/pebblora-launch.reg"
+cat >"$reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$(printf '%08x' $dpi)
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device]
+"SipShown"=dword:00000000
+"SipHeight"=dword:00000050
+REG
+wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+
+cd "$PEBBLORA_DEVICE"
+program="${PEBBLORA_DRIVE^^}:\\Program Files\\Pebblora\\pebblora.exe"
+if [ -z "$shot" ]; then
+    exec wine explorer "/desktop=Pebblora,$size" "$program"
+fi
+wine explorer "/desktop=Pebblora,$size" "$program" &
+sleep "$wait_seconds"
+import -window root "$shot"
+echo "Screenshot: $shot"
+wineserver -k
