@@ -6,6 +6,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 source "$root/tools/install-deps.sh"
 pebblora_install_deps
-export PEBBLORA_BUILD="$root/build"
+export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
 pebblora_build "$root" "$PEBBLORA_BUILD"
 exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/tools/run-tests-headless.sh" "$@"

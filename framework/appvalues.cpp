@@ -33,6 +33,14 @@ bool DecideJapanese(LANGID systemLanguage, bool toggleRead, DWORD toggle) {
 
 bool IsHiResDpi(int dpiX) { return dpiX >= kHiResThresholdDpi; }
 
+int ScaleForDpi(int length, int dpi) {
+    int magnitude = ((length < 0 ? -length : length) * dpi + 48) / 96;
+    return length < 0 ? -magnitude : magnitude;
+}
+
+int ScaleX(int length) { return ScaleForDpi(length, ScreenDpiX); }
+int ScaleY(int length) { return ScaleForDpi(length, ScreenDpiY); }
+
 void InitAppValues(HINSTANCE instance) {
     AppInstance = instance;
 

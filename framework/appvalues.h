@@ -21,6 +21,13 @@ extern wchar_t AppName[kAppTextUnits];   // string 100, class name and mutex nam
 inline constexpr const wchar_t* kLangToggleKey = L"Software\\Marrowvale";
 inline constexpr const wchar_t* kLangToggleValue = L"LangToggle";
 
+// Converts a length given for 96 dots per inch into screen pixels, rounded
+// to the nearest pixel with halves away from zero, sign kept.
+int ScaleX(int length);
+int ScaleY(int length);
+// The same rule for any density; ScaleX and ScaleY use the screen's.
+int ScaleForDpi(int length, int dpi);
+
 // Japanese when the system's language is Japanese as used in Japan (all 16
 // bits compared), inverted when the switch was read and is not 0.
 bool DecideJapanese(LANGID systemLanguage, bool toggleRead, DWORD toggle);
