@@ -11,3 +11,28 @@
 
 // Icons.
 #define IDI_APP             100
+
+// Main window: menus (1001 Japanese, 1002 English), commands, accelerators.
+#define IDM_MAIN_J          1001
+#define IDM_MAIN_E          1002
+#define IDR_ACCELERATOR_MAIN 100
+#define IDM_FILE_NEW        40101
+#define IDM_FILE_OPEN       40102
+#define IDM_FILE_EXIT       40104
+#define IDM_HELP_ABOUT      40901
+
+// Game view.
+#define IDC_GAME_VIEW       13001
+
+// Pictures drawn by tools/make_assets.py.
+// Game view: piece strip (5 colours of 16 x 16, marked row below),
+// background stripes, score digits "0123456789-" of 13 x 20.
+#define IDB_PIECES          1002
+#define IDB_BACKGROUND      1003
+#define IDB_DIGITS          1004
+// Gauge colours: 35 columns of vertical gradients (framework drawing).
+#define IDB_GAUGE           103
+// Menu-bar button images, 9 in a row over the mask colour magenta:
+// Cancel, OK, new folder, delete, properties, up, list, details, back.
+#define IDB_BAR_BUTTONS     105   // 16 x 16 each
+#define IDB_BAR_BUTTONS_HI  106   // 32 x 32 each, for high-density screens

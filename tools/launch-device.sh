@@ -10,6 +10,7 @@ pebblora_ensure_prefix
 pebblora_ensure_device "$PEBBLORA_DEVICE"
 install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
 cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
+cp "$PEBBLORA_BUILD/app/IMGDECMP.DLL" "$install_dir/"
 
 if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 # The screen density and a realistic device profile; see docs/device-profile.md.

@@ -1,0 +1,83 @@
+// Drawing the board and the score band.
+#include "game/boardpainter.h"
+
+#include <cwchar>
+
+#include "framework/appvalues.h"
+#include "resources/resource.h"
+
+SkinDescription SkinInfo;
+
+namespace {
+
+constexpr int kBestX = 2;
+constexpr int kScoreX = 160;
+constexpr int kBandY = 2;
+
+}  // namespace
+
+DigitFont::DigitFont(UINT bitmapId, int width, int height, const wchar_t* chars)
+    : strip(static_cast<HBITMAP>(
+          LoadImageW(AppInstance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))),
+      glyphWidth(width),
+      glyphHeight(height),
+      characters(chars) {}
+
+void DrawDigits(const DigitFont& font, HDC dc, int x, int y, const wchar_t* text) {
+    FMemoryDC glyphs(dc);
+    if (!glyphs || !font.strip) return;
+    glyphs.SelectBitmap(font.strip.Get());
+    for (const wchar_t* p = text; *p; ++p, x += font.glyphWidth) {
+        const wchar_t* found = std::wcschr(font.characters, *p);
+        if (!found) continue;
+        const int index = static_cast<int>(found - font.characters);
+        BitBlt(dc, x, y, font.glyphWidth, font.glyphHeight, glyphs.Get(), index * font.glyphWidth, 0, SRCCOPY);
+    }
+}
+
+void DrawScore(HDC dc, int x, int y, int value) {
+    DigitFont font(IDB_DIGITS, kDigitWidth, kDigitHeight, kDigitCharacters);
+    wchar_t text[16];
+    wsprintfW(text, L"%06d", value);
+    DrawDigits(font, dc, x, y, text);
+}
+
+BoardPainter::BoardPainter() : GameBoard(5) {}
+
+BoardPainter::~BoardPainter() {
+    pieceDC.DeselectBitmap();
+    backgroundDC.DeselectBitmap();
+}
+
+void BoardPainter::CellChanged(DrawContext context, int column, int row) {
+    HDC dc = static_cast<HDC>(context);
+    const int v = Cell(column, row);
+    const int x = left + column * cellWidth;
+    const int y = bottom - (row + 1) * cellHeight;
+    if (v == 0) {
+        BitBlt(dc, x, y, cellWidth, cellHeight, backgroundDC.Get(), column * cellWidth,
+               (layoutRows - row) * cellHeight, SRCCOPY);
+    } else if (v > 0) {
+        BitBlt(dc, x, y, cellWidth, cellHeight, pieceDC.Get(), (v - 1) * cellWidth, 0, SRCCOPY);
+    } else {
+        BitBlt(dc, x, y, cellWidth, cellHeight, pieceDC.Get(), (-v - 1) * cellWidth, cellHeight, SRCCOPY);
+    }
+}
+
+void BoardPainter::ScoreChanged(DrawContext context) {
+    HDC dc = static_cast<HDC>(context);
+    DrawScore(dc, kBestX, kBandY, Best());
+    DrawScore(dc, kScoreX, kBandY, Score());
+}
+
+void BoardPainter::CellAt(int x, int y, int& column, int& row) const {
+    if (cellWidth <= 0 || cellHeight <= 0) {
+        column = row = -1;
+        return;
+    }
+    const unsigned int c = static_cast<unsigned int>(x - left) / static_cast<unsigned int>(cellWidth);
+    const unsigned int r = static_cast<unsigned int>(bottom - y) / static_cast<unsigned int>(cellHeight);
+    // Anything beyond the int range is outside every grid.
+    column = c > 0x7FFFFFFFu ? -1 : static_cast<int>(c);
+    row = r > 0x7FFFFFFFu ? -1 : static_cast<int>(r);
+}

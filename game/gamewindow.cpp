@@ -1,0 +1,297 @@
+// The main window, its commands and the game flow.
+#include "game/gamewindow.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+
+#include "framework/appvalues.h"
+#include "framework/language.h"
+#include "resources/resource.h"
+#include "skin/imageload.h"
+
+namespace {
+
+// The height above the top row kept for the score band, at least.
+constexpr int kScoreBandHeight = 20;
+
+// The command id of a WM_COMMAND: menus and accelerators carry it in the
+// low word; controls send the whole wParam.
+UINT CommandId(WPARAM wParam, LPARAM lParam) {
+    return lParam == 0 ? LOWORD(wParam) : static_cast<UINT>(wParam);
+}
+
+// A bitmap resource of the program as a DIB section, or null.
+HBITMAP LoadBuiltInBitmap(UINT id) {
+    return static_cast<HBITMAP>(LoadImageW(AppInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+// The skin's image at `path`, or the built-in bitmap `fallback` when there
+// is none or it cannot be read.
+HBITMAP LoadSkinImage(const wchar_t* path, UINT fallback, int screenWidth, int screenHeight, int depth) {
+    HBITMAP image = path[0] ? LoadImageFile(path, screenWidth, screenHeight, depth) : nullptr;
+    return image ? image : LoadBuiltInBitmap(fallback);
+}
+
+// A piece strip is usable when its cells are at least 1 pixel and it holds
+// at least two colours.
+bool IsUsablePieceStrip(HBITMAP strip) {
+    int width = 0, height = 0;
+    if (!strip || !GetBitmapSize(strip, width, height)) return false;
+    const int side = height / 2;
+    return side >= 1 && width / side >= 2;
+}
+
+}  // namespace
+
+// ---- Creation and commands ----------------------------------------------------------
+
+GameWindow::GameWindow() = default;
+
+GameWindow::~GameWindow() = default;
+
+LRESULT GameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(hwnd, message, wParam, lParam);
+    case WM_DESTROY:
+        return OnDestroy(hwnd, message, wParam, lParam);
+    case WM_SIZE:
+        LayoutBoard();
+        return 0;
+    case WM_HELP:
+        if (GetActiveWindow() == hwnd) PostMessageW(hwnd, WM_COMMAND, IDM_HELP_ABOUT, 0);
+        return 0;
+    case WM_COMMAND:
+        return OnCommand(hwnd, message, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT GameWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
+    InitControls(0);
+    CreateMenuBar(*this, LangJapanese ? IDM_MAIN_J : IDM_MAIN_E);
+    CreateView();
+    OpenSkin();
+    return 0;
+}
+
+LRESULT GameWindow::OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (CommandId(wParam, lParam)) {
+    case IDM_FILE_NEW:
+        board.Deal();
+        InvalidateRect(board.view.hwnd, nullptr, TRUE);
+        return 0;
+    case IDM_FILE_OPEN:
+        OpenSkin();
+        return 0;
+    case IDM_FILE_EXIT:
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    case IDM_HELP_ABOUT:
+        ShowAbout();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void GameWindow::LoadSkin(const wchar_t*) {}
+
+void GameWindow::OpenSkin() {}
+
+void GameWindow::ShowAbout() {}
+
+bool GameWindow::CreateView() {
+    if (!CreateBlessArea(board.view, hwnd, nullptr, IDC_GAME_VIEW, WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, 0,
+                         static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))))
+        return false;
+    Subclass(board.view, this, ViewProc);
+    FClientDC dc(board.view.hwnd);
+    board.pieceDC = FMemoryDC(dc.Get());
+    board.backgroundDC = FMemoryDC(dc.Get());
+    return board.pieceDC && board.backgroundDC &&
+           EnsureBackgroundLayer(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+bool GameWindow::EnsureBackgroundLayer(int width, int height) {
+    int layerWidth = 0, layerHeight = 0;
+    if (board.backgroundLayer && GetBitmapSize(board.backgroundLayer.Get(), layerWidth, layerHeight) &&
+        layerWidth >= width && layerHeight >= height)
+        return true;
+    // The layer was made at the screen size of its day; a view that has
+    // outgrown it (a turned screen) gets a new one.
+    FClientDC dc(board.view.hwnd);
+    HBITMAP layer = CreateCompatibleBitmap(dc.Get(), std::max(width, layerWidth), std::max(height, layerHeight));
+    if (!layer) return false;
+    board.backgroundDC.DeselectBitmap();
+    board.backgroundLayer.Reset(layer);
+    board.backgroundDC.SelectBitmap(layer);
+    return true;
+}
+
+// ---- Layout -------------------------------------------------------------------------------
+
+void GameWindow::LayoutBoard() {
+    // Size notifications can come before the view exists (while the frame
+    // is being created); those have nothing to lay out.
+    if (!board.view.hwnd || !board.pieceDC || !board.backgroundDC || !board.backgroundLayer) return;
+    BeginWaitCursor();
+
+    RECT area;
+    if (GetClientArea(*this, area, false, true))
+        MoveWindow(board.view.hwnd, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+    RECT client;
+    GetClientRect(board.view.hwnd, &client);
+    board.left = client.left;
+    board.bottom = client.bottom;
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int depth = 24;
+    {
+        FClientDC screen(nullptr);
+        if (screen) depth = GetDeviceCaps(screen.Get(), BITSPIXEL);
+    }
+
+    EnsureBackgroundLayer(width, height);
+    {
+        FBitmap background(LoadSkinImage(SkinInfo.backgroundPath, IDB_BACKGROUND, screenWidth, screenHeight, depth));
+        RECT layer = {0, 0, width, height};
+        if (background) TileBitmap(board.backgroundDC.Get(), layer, background.Get());
+    }
+
+    board.pieceDC.DeselectBitmap();
+    board.pieceBitmap.Reset(LoadSkinImage(SkinInfo.piecePath, IDB_PIECES, screenWidth, screenHeight, depth));
+    if (!IsUsablePieceStrip(board.pieceBitmap.Get())) {
+        // Cells under one pixel, or a strip of one colour: the built-in
+        // pieces stand in, as for a strip that cannot be read.
+        board.pieceBitmap.Reset(LoadBuiltInBitmap(IDB_PIECES));
+    }
+    board.pieceDC.SelectBitmap(board.pieceBitmap.Get());
+
+    int stripWidth = 0, stripHeight = 0;
+    GetBitmapSize(board.pieceBitmap.Get(), stripWidth, stripHeight);
+    const int side = stripHeight / 2;
+    int columns = 0, rows = 0, colours = SkinInfo.colours;
+    if (side > 0) {
+        columns = width / side;
+        rows = (height - kScoreBandHeight) / side;
+        // Never deal a colour the strip has no picture for.
+        colours = std::min(colours, stripWidth / side);
+    }
+    // A view too small for one cell gets an empty board: nothing to play,
+    // nothing to end.
+    if (columns < 1 || rows < 1) columns = rows = 0;
+    board.cellWidth = board.cellHeight = side;
+    board.layoutColumns = columns;
+    board.layoutRows = rows;
+    if (!board.Resize(columns, rows, colours)) {
+        board.layoutColumns = board.layoutRows = 0;
+    }
+
+    InvalidateRect(board.view.hwnd, nullptr, TRUE);
+    EndWaitCursor();
+}
+
+// ---- The view ----------------------------------------------------------------------------------
+
+LRESULT GameWindow::ViewProc(void* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = static_cast<GameWindow*>(self);
+    switch (message) {
+    case WM_PAINT:
+        window->OnViewPaint();
+        return 0;
+    case WM_LBUTTONDOWN:
+        window->OnPenDown(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        window->OnPenUp();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void GameWindow::OnViewPaint() {
+    FPaintDC paint(board.view.hwnd);
+    if (!paint.dc) return;
+    board.ForEachCell(paint.dc);
+    board.ScoreChanged(paint.dc);
+}
+
+void GameWindow::OnPenDown(LPARAM position) {
+    PlaySoundW(L"Close", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+    FClientDC dc(board.view.hwnd);
+    int column, row;
+    board.CellAt(static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)), column, row);
+    board.Select(dc.Get(), column, row);
+}
+
+void GameWindow::OnPenUp() {
+    // A board without cells (a view too small for one) has no game to end.
+    if (board.Columns() == 0 || board.Rows() == 0) return;
+    if (board.IsGameOver()) {
+        GameOver();
+        return;
+    }
+    FClientDC dc(board.view.hwnd);
+    board.RemoveMarked(dc.Get());
+    board.ScoreChanged(dc.Get());
+}
+
+void GameWindow::GameOver() {
+    board.SettleGame();
+    {
+        FClientDC dc(board.view.hwnd);
+        board.ScoreChanged(dc.Get());
+    }
+    DlgGameOver dialog(board.Score());
+    DoModal(dialog, hwnd, LangJapanese ? L"DlgGameOver_J" : L"DlgGameOver_E");
+    board.RecordBest();
+    board.Deal();
+    InvalidateRect(board.view.hwnd, nullptr, TRUE);
+}
+
+// ---- The game-over dialog ---------------------------------------------------------------------------
+
+INT_PTR DlgGameOver::OnInitDialog(HWND hwnd, UINT, WPARAM, LPARAM) {
+    CenterWindow(hwnd);
+    return TRUE;
+}
+
+INT_PTR DlgGameOver::OnDestroy(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
+
+INT_PTR DlgGameOver::OnCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM lParam) {
+    const UINT id = CommandId(wParam, lParam);
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(hwnd, id);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR DlgGameOver::OnNotify(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
+
+INT_PTR DlgGameOver::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
+    FPaintDC paint(hwnd);
+    if (paint.dc) DrawScore(paint.dc, 40, 20, score);
+    return TRUE;
+}
+
+// ---- Application main ------------------------------------------------------------------------------
+
+int RunGame(int showCommand) {
+    // A second start brings the running copy to the front and ends.
+    if (SingleInstance(AppName)) return 0;
+    GameWindow window;
+    if (!CreateMainWindow(window, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                          WS_VISIBLE | WS_CLIPCHILDREN, 0, COLOR_WINDOW | 0x40000000))
+        return 0;
+    ShowWindow(window.hwnd, showCommand);
+    UpdateWindow(window.hwnd);
+    return RunMessageLoop(window, false);
+}

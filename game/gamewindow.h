@@ -1,0 +1,62 @@
+// The main window: owner of the board, its view and the skin in use; the
+// menu and keyboard commands; the end of each game.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/dialog.h"
+#include "framework/window.h"
+#include "game/boardpainter.h"
+
+class GameWindow : public FMainFrame {
+public:
+    GameWindow();
+    ~GameWindow() override;
+
+    LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Sizes the view to the frame, loads the skin's images, sizes the board
+    // to the view and deals. Runs only once the view and its drawing
+    // surfaces exist.
+    void LayoutBoard();
+    // Settles the finished game, shows its score, then deals the next one.
+    void GameOver();
+    // Makes the skin file at `path` current (skins arrive with the next step).
+    void LoadSkin(const wchar_t* path);
+    // Lets the player choose a skin.
+    void OpenSkin();
+
+    // The view's messages (paint, pen down, pen up).
+    static LRESULT ViewProc(void* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    BoardPainter board;
+
+private:
+    void OnViewPaint();
+    void OnPenDown(LPARAM position);
+    void OnPenUp();
+    // Creates the view, subclasses it and makes the drawing surfaces.
+    bool CreateView();
+    // Makes the background layer at least `width` x `height`.
+    bool EnsureBackgroundLayer(int width, int height);
+    void ShowAbout();
+};
+
+// The dialog at the end of a game: shows the settled score.
+class DlgGameOver : public FDlg {
+public:
+    explicit DlgGameOver(int settledScore) : score(settledScore) {}
+
+    INT_PTR OnInitDialog(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnNotify(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int score;
+};
+
+// The application main: runs the game and returns the process exit code.
+int RunGame(int showCommand);
