@@ -174,7 +174,7 @@ void GameWindow::LayoutBoard() {
     board.pieceDC.SelectBitmap(board.pieceBitmap.Get());
 
     int stripWidth = 0, stripHeight = 0;
-    GetBitmapSize(board.pieceBitmap.Get(), stripWidth, stripHeight);
+    if (!GetBitmapSize(board.pieceBitmap.Get(), stripWidth, stripHeight)) stripWidth = stripHeight = 0;
     const int side = stripHeight / 2;
     int columns = 0, rows = 0, colours = SkinInfo.colours;
     if (side > 0) {

@@ -127,8 +127,11 @@ void ChooseSize(const DecompressImageInfo& info, UINT width, UINT height, UINT& 
         w = std::max<std::uint64_t>(1, w * info.iScale / 100);
         h = std::max<std::uint64_t>(1, h * info.iScale / 100);
     }
-    const std::uint64_t maxW = info.iMaxWidth > 0 ? info.iMaxWidth : UINT64_MAX / 2;
-    const std::uint64_t maxH = info.iMaxHeight > 0 ? info.iMaxHeight : UINT64_MAX / 2;
+    // A missing limit stands as 2^31: above any side that can be stored, and
+    // small enough that the products below stay within 64 bits.
+    constexpr std::uint64_t kNoLimit = std::uint64_t{1} << 31;
+    const std::uint64_t maxW = info.iMaxWidth > 0 ? info.iMaxWidth : kNoLimit;
+    const std::uint64_t maxH = info.iMaxHeight > 0 ? info.iMaxHeight : kNoLimit;
     if (w > maxW || h > maxH) {
         // Whichever side is the tighter fit sets the factor; the other side
         // is rounded to the nearest pixel.
@@ -162,7 +165,7 @@ void StorePixels(const std::vector<BYTE>& bgra, UINT width, UINT height, int bit
 }
 
 // Decodes `data` into a DIB section as the parameter block asks.
-HRESULT DecodeImage(DecompressImageInfo& info, const std::vector<BYTE>& data, HBITMAP& result) {
+HRESULT DecodeImage(const DecompressImageInfo& info, const std::vector<BYTE>& data, HBITMAP& result) {
     ComScope com;
     if (!com.Usable()) return com.Result();
 

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr UINT kRunScript = WM_APP + 1;
+constexpr UINT_PTR kScriptTimer = 76;
 constexpr UINT_PTR kSafetyTimer = 77;
 constexpr INT_PTR kTimedOut = -2;
 
@@ -41,16 +41,17 @@ protected:
 };
 
 // A dialog that posts `initial` commands at WM_INITDIALOG, runs `script`
-// once it is shown, records every command, and gives up after 10 s.
+// every 30 ms once it is shown until the script says it is done, records
+// every command, and gives up after 10 s.
 class ScriptedDlg : public FDlg {
 public:
     std::vector<WPARAM> initial;
-    std::function<void(ScriptedDlg&)> script;
+    std::function<bool(ScriptedDlg&)> script;
     std::vector<std::pair<WPARAM, LPARAM>> commands;
 
     INT_PTR DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == kRunScript) {
-            if (script) script(*this);
+        if (message == WM_TIMER && wParam == kScriptTimer) {
+            if (IsWindowVisible(hwnd) && (!script || script(*this))) KillTimer(hwnd, kScriptTimer);
             return TRUE;
         }
         if (message == WM_TIMER && wParam == kSafetyTimer) {
@@ -62,7 +63,7 @@ public:
     INT_PTR OnInitDialog(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
         INT_PTR result = FDlg::OnInitDialog(hwnd, message, wParam, lParam);
         for (WPARAM command : initial) PostMessageW(hwnd, WM_COMMAND, command, 0);
-        PostMessageW(hwnd, kRunScript, 0, 0);
+        SetTimer(hwnd, kScriptTimer, 30, nullptr);
         SetTimer(hwnd, kSafetyTimer, 10000, nullptr);
         return result;
     }
@@ -71,6 +72,25 @@ public:
         if (LOWORD(wParam) == 500) throw std::runtime_error("handler failure");
         return FDlg::OnCommand(hwnd, message, wParam, lParam);
     }
+};
+
+// Closes every message box of this thread but leaves dialogs under test alone.
+class FatalBoxCloser {
+public:
+    FatalBoxCloser() { hook_ = SetWindowsHookExW(WH_CBT, HookProc, nullptr, GetCurrentThreadId()); }
+    ~FatalBoxCloser() { UnhookWindowsHookEx(hook_); }
+    static inline std::vector<BoxSeen> seen;
+
+private:
+    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
+        auto window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && !DialogMap.Find(window)) {
+            seen.push_back(ReadBox(window));
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
 };
 
 HWND MenuBarOf(HWND parent) { return FindWindowExW(parent, nullptr, L"menu_worker", nullptr); }
@@ -142,17 +162,13 @@ TEST_F(DialogTest, MissingTemplateShowsTheFatalBoxAndOpensNothing) {
 }
 
 TEST_F(DialogTest, ExceptionInAHandlerIsReportedAndTheDialogRunsOn) {
-    BoxWatcher watcher;  // closes the fatal box (and presses OK on the dialog itself after it)
+    FatalBoxCloser closer;
     ScriptedDlg dialog;
     dialog.initial = {500, IDNO};
     EXPECT_EQ(DoModal(dialog, nullptr, L"TestDialog_E"), IDNO);
-    int fatal = 0;
-    for (const BoxSeen& box : watcher.Seen()) {
-        if (box.text != L"DlgProc") continue;
-        ++fatal;
-        EXPECT_EQ(box.owner, dialog.hwnd);
-    }
-    EXPECT_EQ(fatal, 1);
+    ASSERT_EQ(FatalBoxCloser::seen.size(), 1u);
+    EXPECT_EQ(FatalBoxCloser::seen[0].text, L"DlgProc");
+    EXPECT_EQ(FatalBoxCloser::seen[0].owner, dialog.hwnd);
 }
 
 TEST_F(DialogTest, FullScreenWithTitleBandDoneButtonAndMenuBar) {
@@ -191,12 +207,16 @@ TEST_F(DialogTest, FullScreenWithTitleBandDoneButtonAndMenuBar) {
             ReleaseDC(self.hwnd, dc);
 
             HWND bar = MenuBarOf(self.hwnd);
-            ASSERT_NE(bar, nullptr) << "case " << i;
+            if (!bar) {
+                ADD_FAILURE() << "case " << i << ": no menu bar";
+                EndDialog(self.hwnd, kTimedOut);
+                return true;
+            }
             RECT barRect = BarRect(bar);
             EXPECT_EQ(barRect.bottom, screenHeight - ScaleY(26)) << "case " << i << ": not at the bottom";
             EXPECT_EQ(barRect.bottom - barRect.top, ScaleY(26)) << "case " << i;
             HWND toolbar = ce::MenuBarToolbar(bar);
-            ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 2) << "case " << i;
+            EXPECT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 2) << "case " << i;
             TBBUTTON first{};
             SendMessageW(toolbar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
             EXPECT_EQ(first.idCommand, IDCANCEL) << "case " << i;
@@ -206,7 +226,7 @@ TEST_F(DialogTest, FullScreenWithTitleBandDoneButtonAndMenuBar) {
 
             if (cases[i].tap) {
                 TapButton(toolbar, cases[i].tap);
-                return;
+                return true;
             }
             HWND done = nullptr;
             for (HWND child = GetWindow(self.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -218,8 +238,9 @@ TEST_F(DialogTest, FullScreenWithTitleBandDoneButtonAndMenuBar) {
                     rect.right > screenWidth - ScaleX(40))
                     done = child;
             }
-            ASSERT_NE(done, nullptr) << "case " << i << ": no OK in the title band";
-            PostMessageW(done, BM_CLICK, 0, 0);
+            EXPECT_NE(done, nullptr) << "case " << i << ": no OK in the title band";
+            PostMessageW(done ? done : self.hwnd, done ? BM_CLICK : WM_COMMAND, done ? 0 : IDCANCEL, 0);
+            return true;
         };
         INT_PTR expected = cases[i].tap ? cases[i].tap : IDOK;
         EXPECT_EQ(DoModal(dialog, nullptr, L"TestDialog_E"), expected) << "case " << i;
@@ -237,6 +258,7 @@ TEST_F(DialogTest, ExtraControlClassIsHiddenAndDoesNothing) {
         found = sip != nullptr;
         visible = sip && IsWindowVisible(sip);
         EndDialog(self.hwnd, IDOK);
+        return true;
     };
     EXPECT_EQ(DoModal(dialog, nullptr, L"SipDialog_E"), IDOK);
     EXPECT_TRUE(found);
@@ -279,12 +301,9 @@ TEST_F(DialogTest, TwoModalDialogsOnTwoThreadsAtOnce) {
             ScriptedDlg& other = dialogs[1 - index];
             if (!met[index] && DialogMap.Find(other.hwnd) == &other && DialogMap.Find(me.hwnd) == &me)
                 met[index] = true;
-            if (met[0] && met[1]) {
-                EndDialog(me.hwnd, index == 0 ? IDYES : IDNO);
-                return;
-            }
-            Sleep(10);
-            PostMessageW(me.hwnd, kRunScript, 0, 0);
+            if (!(met[0] && met[1])) return false;
+            EndDialog(me.hwnd, index == 0 ? IDYES : IDNO);
+            return true;
         };
     }
     INT_PTR secondResult = 0;
@@ -382,12 +401,20 @@ TEST_F(DialogTest, PageNotificationsStoreResultsExceptResetAndHelp) {
     };
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
         page.calls.clear();
+        // Called directly: the dialog manager would clear the result before
+        // the page saw the message.
         SetWindowLongPtrW(page.hwnd, DWLP_MSGRESULT, kSentinel);
         NMHDR note{sheet.hwnd, 0, cases[i].code};
-        SendMessageW(page.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+        INT_PTR handled = page.OnNotify(page.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+        EXPECT_EQ(handled, cases[i].handled ? TRUE : FALSE) << "case " << i;
         EXPECT_EQ(GetWindowLongPtrW(page.hwnd, DWLP_MSGRESULT), cases[i].stored) << "case " << i;
         EXPECT_EQ(Contains(page.calls, static_cast<int>(cases[i].code)), cases[i].handled) << "case " << i;
     }
+
+    // Through the page's window, as the sheet sends it.
+    NMHDR apply{sheet.hwnd, 0, static_cast<UINT>(PSN_APPLY)};
+    SendMessageW(page.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
+    EXPECT_EQ(GetWindowLongPtrW(page.hwnd, DWLP_MSGRESULT), 0x12);
 }
 
 TEST_F(DialogTest, SheetIsFullScreenWithTitleAndClosesFromItsMenuBar) {

@@ -7,6 +7,7 @@ source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
 
 pebblora_ensure_prefix
+pebblora_japanese_fonts
 pebblora_ensure_device "$PEBBLORA_DEVICE"
 install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
 cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
@@ -34,6 +35,7 @@ if [ -z "$shot" ]; then
 fi
 wine explorer "/desktop=Pebblora,$size" "$program" &
 sleep "$wait_seconds"
-import -window root "$shot"
+desktop=$(xdotool search --name "^Pebblora - " 2>/dev/null | head -n 1)
+import -window "${desktop:-root}" "$shot"
 echo "Screenshot: $shot"
 wineserver -k

@@ -48,3 +48,17 @@ pebblora_default_desktop() {
         echo "$size" >"$file.size"
     fi
 }
+
+# Japanese text in the interface fonts. Wine's own Tahoma and its dialog
+# fonts have no kana or kanji, and the handheld's Japanese fonts are not
+# here; link the free IPA Gothic behind them so that Japanese labels show.
+pebblora_japanese_fonts() {
+    local marker="$WINEPREFIX/pebblora-fontlink.done"
+    [ -f "$marker" ] && return 0
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    local face
+    for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+        wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1
+    done
+    touch "$marker"
+}

@@ -25,7 +25,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # built-in pieces are 16 pixels, so 15 x 15 cells with row 0 at the bottom.
 view_top=26; view_height=268; cell=16
 cell_x() { echo $(( $1 * cell + cell / 2 )); }
-cell_y() { echo $(( view_top + view_height - $2 * cell - cell / 2 )); }
+cell_y() { echo $(( view_top + view_height - $1 * cell - cell / 2 )); }
 
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 shoot() { import -window "$desktop" "$shots/$1.png" 2>/dev/null; echo "$shots/$1.png"; }
