@@ -2,10 +2,12 @@
 # Builds Pebblora, installs it on the device folder build/device and starts
 # it in a device-sized Wine virtual desktop.
 #
-#   ./run.sh [--hires] [--ja] [--shot FILE] [--wait SECONDS]
+#   ./run.sh [--hires] [--ja] [--skin NAME] [--shot FILE] [--wait SECONDS]
 #
 #   --hires       the 480 x 640 screen at 192 dpi (default: 240 x 320 at 96 dpi)
 #   --ja          Japanese as the system language
+#   --skin NAME   start with the sample skin skins/NAME (e.g. Garden, "Night Sky");
+#                 "none" forgets the remembered skin, so the skin chooser opens
 #   --shot FILE   headless: run under Xvfb, wait, save a screenshot to FILE
 #   --wait N      seconds to wait before the screenshot (default 5)
 #
@@ -13,18 +15,25 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
-hires=0; japanese=0; shot=""; wait_seconds=5
+hires=0; japanese=0; skin=""; shot=""; wait_seconds=5
 while [ $# -gt 0 ]; do
     case "$1" in
         --hires) hires=1 ;;
         --ja) japanese=1 ;;
+        --skin) skin=$2; shift ;;
         --shot) shot=$2; shift ;;
         --wait) wait_seconds=$2; shift ;;
-        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
         *) echo "run.sh: unknown option $1 (see ./run.sh --help)" >&2; exit 2 ;;
     esac
     shift
 done
+
+if [ -n "$skin" ] && [ "$skin" != none ] && [ ! -f "$root/skins/$skin/$skin.ini" ]; then
+    echo "run.sh: no sample skin \"$skin\"; there are:" $(cd "$root/skins" && ls -d */ | tr -d /) >&2
+    exit 2
+fi
+export PEBBLORA_SKIN=$skin
 
 source "$root/tools/install-deps.sh"
 pebblora_install_deps
@@ -44,6 +53,7 @@ if [ -n "$shot" ] && [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
     args=()
     [ $hires -eq 1 ] && args+=(--hires)
     [ $japanese -eq 1 ] && args+=(--ja)
+    [ -n "$skin" ] && args+=(--skin "$skin")
     PEBBLORA_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${args[@]}" \
         --shot "$(readlink -f "$(dirname "$shot")")/$(basename "$shot")" --wait "$wait_seconds"
 fi

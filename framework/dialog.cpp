@@ -4,6 +4,7 @@
 
 #include "framework/appvalues.h"
 #include "framework/errorbox.h"
+#include "framework/gdi.h"
 #include "framework/language.h"
 #include "platform/aygshell.h"
 
@@ -46,34 +47,40 @@ void Bind(FWnd* object, HWND hwnd) {
     DialogMap.Add(object);
 }
 
-// The dialog procedure of every FDlg.
+// The dialog procedure of every FDlg. An object whose WM_DESTROY handler
+// threw is unbound all the same.
 INT_PTR CALLBACK DlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    FDlg* dialog = nullptr;
     try {
         if (message == WM_INITDIALOG && lParam) Bind(reinterpret_cast<FDlg*>(lParam), hwnd);
-        auto* dialog = dynamic_cast<FDlg*>(DialogMap.Find(hwnd));
+        dialog = dynamic_cast<FDlg*>(DialogMap.Find(hwnd));
         if (!dialog) return FALSE;
         INT_PTR result = dialog->DialogProc(hwnd, message, wParam, lParam);
         if (message == WM_DESTROY) DialogMap.Remove(dialog);
         return result;
     } catch (...) {
+        if (message == WM_DESTROY && dialog) DialogMap.Remove(dialog);
         ShowFatal(hwnd, L"DlgProc");
         return 0;
     }
 }
 
-// The dialog procedure of every FPropPage.
+// The dialog procedure of every FPropPage; the object is the lParam of the
+// page description that WM_INITDIALOG brings.
 INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    FPropPage* page = nullptr;
     try {
         if (message == WM_INITDIALOG && lParam) {
-            auto* sheetPage = reinterpret_cast<PROPSHEETPAGEW*>(lParam);
-            if (sheetPage->lParam) Bind(reinterpret_cast<FPropPage*>(sheetPage->lParam), hwnd);
+            auto* description = reinterpret_cast<PROPSHEETPAGEW*>(lParam);
+            if (description->lParam) Bind(reinterpret_cast<FPropPage*>(description->lParam), hwnd);
         }
-        auto* page = dynamic_cast<FPropPage*>(DialogMap.Find(hwnd));
+        page = dynamic_cast<FPropPage*>(DialogMap.Find(hwnd));
         if (!page) return FALSE;
         INT_PTR result = page->DialogProc(hwnd, message, wParam, lParam);
         if (message == WM_DESTROY) DialogMap.Remove(page);
         return result;
     } catch (...) {
+        if (message == WM_DESTROY && page) DialogMap.Remove(page);
         ShowFatal(hwnd, L"FPropPage");
         return 0;
     }
@@ -83,8 +90,6 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
     switch (message) {
     case PSCB_INITIALIZED:
-        // The desktop does not know PSH_MAXIMIZE: the sheet is maximised here.
-        ce::MaximizeSheet(sheet);
         CreateDialogMenuBar(sheet);
         return 0;
     case PSCB_GETVERSION:
@@ -100,24 +105,6 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
         return 0;
     }
 }
-
-// BeginPaint and EndPaint around one WM_PAINT handler.
-class PaintScope {
-public:
-    explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc(BeginPaint(hwnd, &ps_)) {}
-    ~PaintScope() {
-        if (dc) EndPaint(hwnd_, &ps_);
-    }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-
-public:
-    const HDC dc;
-};
 
 }  // namespace
 
@@ -201,7 +188,7 @@ INT_PTR FDlg::OnCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
 INT_PTR FDlg::OnNotify(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
 
 INT_PTR FDlg::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
-    PaintScope paint(hwnd);
+    FPaintDC paint(hwnd);
     if (!paint.dc) return TRUE;
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     RECT line{0, ScaleY(23), screenWidth, ScaleY(23) + GetSystemMetrics(SM_CXBORDER)};
@@ -210,13 +197,11 @@ INT_PTR FDlg::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
     wchar_t text[kTitleUnits] = L"";
     GetWindowTextW(hwnd, text, kTitleUnits);
     // The dialog's own font, so that Japanese titles show as the controls do.
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-    HGDIOBJ previous = font ? SelectObject(paint.dc, font) : nullptr;
+    FSelectObject font(paint.dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
     SetTextColor(paint.dc, kTitleColour);
     SetBkMode(paint.dc, TRANSPARENT);
     RECT band{ScaleX(4), ScaleY(6), screenWidth - ScaleX(4), ScaleY(20)};
     DrawTextW(paint.dc, text, -1, &band, DT_NOPREFIX);
-    if (previous) SelectObject(paint.dc, previous);
     return TRUE;
 }
 
@@ -330,7 +315,7 @@ INT_PTR ShowSheet(FPropSheet& sheet, HWND owner, DWORD flags, const wchar_t* tit
     header.nStartPage = 0;
     header.phpage = sheet.pages;
     header.pfnCallback = SheetCallback;
-    INT_PTR result = PropertySheetW(&header);
+    INT_PTR result = ce::PropertySheetW(&header);
     if (flags & PSH_MODELESS) {
         sheet.hwnd = reinterpret_cast<HWND>(result);
         sheet.owned = sheet.hwnd != nullptr;

@@ -66,10 +66,13 @@ bool RegisterFrameworkClass(const wchar_t* name, HICON icon, HBRUSH background) 
     return RegisterClassW(&wc) != 0;
 }
 
-// Binds the object to the result of a creation call.
-void TakeCreatedWindow(FWnd& object, HWND created) {
+// Binds the object to the result of a creation call. A window refused at
+// WM_CREATE was bound there but need not see WM_DESTROY, so a failed
+// creation unbinds the object here.
+void TakeCreatedWindow(FWindow& object, HWND created) {
     object.hwnd = created;
     object.owned = created != nullptr;
+    if (!created) WindowMap.Remove(&object);
 }
 
 // Scrolls by the bar's code; shared by both directions.
@@ -121,7 +124,12 @@ FWnd::~FWnd() {
     if (owned && hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
 }
 
-FWindow::~FWindow() { Unsubclass(*this); }
+FWindow::~FWindow() {
+    Unsubclass(*this);
+    // The derived parts of this object are gone: the messages of the
+    // window's destruction below (FWnd) must not reach its handlers.
+    WindowMap.Remove(this);
+}
 
 LRESULT FWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -145,6 +153,10 @@ LRESULT FScrollWnd::OnVScroll(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
 // ---- Frames -----------------------------------------------------------------
 
 FFrameWnd::~FFrameWnd() {
+    // The derived frame is gone, so the messages that destroying the members
+    // sends to the frame (WM_PARENTNOTIFY) must not reach its handlers.
+    Unsubclass(*this);
+    WindowMap.Remove(this);
     // Members go before the frame's own window: unsubclass and destroy the
     // ones it owns now, while the frame still exists.
     for (FWindow* member : {&menuBar, &bar1, &extra, &bar2}) {

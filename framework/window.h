@@ -25,7 +25,9 @@ public:
     FWindow() = default;
     // Wraps an existing window without owning it.
     explicit FWindow(HWND existing) : FWnd(existing) {}
-    // Removes the subclass, then destroys the window when owned.
+    // Removes the subclass and unbinds the object, then destroys the window
+    // when owned; the messages of that destruction reach DefWindowProcW,
+    // not this half-destroyed object.
     ~FWindow() override;
 
     // The object's message handler; this default returns DefWindowProcW.
@@ -56,7 +58,8 @@ struct FMenuHandle {
 class FFrameWnd : public FScrollWnd {
 public:
     FFrameWnd() = default;
-    // Unsubclasses and destroys the member windows it owns and an owned menu.
+    // Unbinds the frame, unsubclasses and destroys the member windows it
+    // owns and an owned menu.
     ~FFrameWnd() override;
 
     LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override = 0;

@@ -61,6 +61,10 @@ public:
     // of or below the grid become huge and so fall outside it.
     void CellAt(int x, int y, int& column, int& row) const;
 
+    // Places a value without drawing it, to set up a known position; the
+    // caller keeps the packing invariants and repaints the view.
+    using GameBoard::SetCell;
+
     int left = 0;
     int bottom = 0;
     int cellWidth = 0;

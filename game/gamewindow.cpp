@@ -6,8 +6,10 @@
 #include <algorithm>
 
 #include "framework/appvalues.h"
+#include "framework/errorbox.h"
 #include "framework/language.h"
 #include "resources/resource.h"
+#include "game/skinfile.h"
 #include "skin/imageload.h"
 
 namespace {
@@ -46,9 +48,12 @@ bool IsUsablePieceStrip(HBITMAP strip) {
 
 // ---- Creation and commands ----------------------------------------------------------
 
-GameWindow::GameWindow() = default;
+// The remembered skin is read before the window exists, so that creation
+// can load it.
+GameWindow::GameWindow() { LoadSkinSetting(); }
 
-GameWindow::~GameWindow() = default;
+// Written after the message loop ended, also when creation failed.
+GameWindow::~GameWindow() { SaveSkinSetting(); }
 
 LRESULT GameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -73,7 +78,11 @@ LRESULT GameWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
     InitControls(0);
     CreateMenuBar(*this, LangJapanese ? IDM_MAIN_J : IDM_MAIN_E);
     CreateView();
-    OpenSkin();
+    // A start without a remembered skin lets the player choose one at once.
+    if (CurrentSkinPath[0])
+        LoadSkin(CurrentSkinPath);
+    else
+        SendMessageW(hwnd, WM_COMMAND, IDM_FILE_OPEN, 0);
     return 0;
 }
 
@@ -97,7 +106,24 @@ LRESULT GameWindow::OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-void GameWindow::LoadSkin(const wchar_t*) {}
+void GameWindow::LoadSkin(const wchar_t* path) {
+    wchar_t base[kMaxPath];
+    SkinBaseName(path, base);
+    if (ReadSkinFile(path)) {
+        SetCurrentSkinPath(path);
+        wchar_t title[kSkinTitleUnits];
+        FormatSkinTitle(base, title);
+        SetWindowTextW(hwnd, title);
+        // The layout picks up the new images and colour count and deals.
+        SendMessageW(hwnd, WM_SIZE, 0, 0);
+        return;
+    }
+    // A bad skin is not remembered; the view keeps its images until the
+    // next layout.
+    CurrentSkinPath[0] = L'\0';
+    ShowError(hwnd, SkinErrorFormat(), base);
+    SetWindowTextW(hwnd, kSkinTitleBare);
+}
 
 void GameWindow::OpenSkin() {}
 
@@ -157,13 +183,6 @@ void GameWindow::LayoutBoard() {
         if (screen) depth = GetDeviceCaps(screen.Get(), BITSPIXEL);
     }
 
-    EnsureBackgroundLayer(width, height);
-    {
-        FBitmap background(LoadSkinImage(SkinInfo.backgroundPath, IDB_BACKGROUND, screenWidth, screenHeight, depth));
-        RECT layer = {0, 0, width, height};
-        if (background) TileBitmap(board.backgroundDC.Get(), layer, background.Get());
-    }
-
     board.pieceDC.DeselectBitmap();
     board.pieceBitmap.Reset(LoadSkinImage(SkinInfo.piecePath, IDB_PIECES, screenWidth, screenHeight, depth));
     if (!IsUsablePieceStrip(board.pieceBitmap.Get())) {
@@ -186,6 +205,20 @@ void GameWindow::LayoutBoard() {
     // A view too small for one cell gets an empty board: nothing to play,
     // nothing to end.
     if (columns < 1 || rows < 1) columns = rows = 0;
+
+    // An emptied cell of row r shows the layer's block at (c x side,
+    // (rows - r) x side), so the bottom row reads down to (rows + 1) x side,
+    // which passes the view's bottom when cells are taller than the score
+    // band: the layer is tiled over every row a cell can read, lest an old
+    // background show there.
+    const int layerHeight = std::max(height, (rows + 1) * side);
+    EnsureBackgroundLayer(width, layerHeight);
+    {
+        FBitmap background(LoadSkinImage(SkinInfo.backgroundPath, IDB_BACKGROUND, screenWidth, screenHeight, depth));
+        RECT layer = {0, 0, width, layerHeight};
+        if (background) TileBitmap(board.backgroundDC.Get(), layer, background.Get());
+    }
+
     board.cellWidth = board.cellHeight = side;
     board.layoutColumns = columns;
     board.layoutRows = rows;

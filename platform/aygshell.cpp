@@ -96,15 +96,13 @@ void ForwardCommand(HWND bar, WPARAM wParam, LPARAM lParam) {
     if (!parent) return;
     if (lParam == 0) {
         SendMessageW(parent, WM_COMMAND, wParam, 0);  // a menu choice
-        return;
-    }
-    if (reinterpret_cast<HWND>(lParam) == ToolbarOf(bar)) {
+    } else if (reinterpret_cast<HWND>(lParam) == ToolbarOf(bar)) {
         int id = LOWORD(wParam);
         if (id >= kFirstDropDownId) return;  // a drop-down button: its menu speaks for it
         SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-        return;
+    } else {
+        SendMessageW(parent, WM_COMMAND, wParam, lParam);
     }
-    SendMessageW(parent, WM_COMMAND, wParam, lParam);
 }
 
 LRESULT CALLBACK MenuBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -205,9 +203,28 @@ HIMAGELIST LoadStrip(HINSTANCE module, int bitmapId, int images) {
     return list;
 }
 
+// A dialog template may give the control WS_VISIBLE; while the dialog is
+// still hidden the system merely sets that bit, so the control hides itself
+// once its creation is over.
+constexpr UINT kHideSipPref = WM_APP + 0x51;
+
 LRESULT CALLBACK SipPrefProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
-    return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE:
+        PostMessageW(window, kHideSipPref, 0, 0);
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wParam) PostMessageW(window, kHideSipPref, 0, 0);
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return 0;
+    case kHideSipPref:
+        ShowWindow(window, SW_HIDE);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
 }
 
 // Turns the done button's click into IDOK, so that OK in the caption ends a
@@ -245,6 +262,26 @@ void DropFrame(HWND dialog) {
                                                        WS_EX_STATICEDGE));
 }
 
+// Hides the desktop sheet's own buttons and lets it cover the device screen.
+void MaximizeSheet(HWND sheet) {
+    constexpr int kApplyButton = 0x3021;
+    const int buttons[] = {IDOK, IDCANCEL, IDHELP, kApplyButton};
+    for (int id : buttons)
+        if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
+    RECT area = ce::FullScreenArea();
+    SetWindowPos(sheet, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The callback of the last maximised sheet shown by this thread; a modeless
+// sheet keeps calling it after PropertySheetW has returned.
+thread_local PFNPROPSHEETCALLBACK callerSheetCallback = nullptr;
+
+int CALLBACK MaximizingSheetCallback(HWND sheet, UINT message, LPARAM lParam) {
+    if (message == PSCB_INITIALIZED) MaximizeSheet(sheet);
+    return callerSheetCallback ? callerSheetCallback(sheet, message, lParam) : 0;
+}
+
 }  // namespace
 
 namespace ce {
@@ -261,14 +298,13 @@ HWND MenuBarToolbar(HWND menuBar) {
     return ToolbarOf(menuBar);
 }
 
-void MaximizeSheet(HWND sheet) {
-    constexpr int kApplyButton = 0x3021;
-    const int buttons[] = {IDOK, IDCANCEL, IDHELP, kApplyButton};
-    for (int id : buttons)
-        if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
-    RECT area = FullScreenArea();
-    SetWindowPos(sheet, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+INT_PTR PropertySheetW(PROPSHEETHEADERW* header) {
+    if (!header || !(header->dwFlags & PSH_MAXIMIZE)) return ::PropertySheetW(header);
+    PROPSHEETHEADERW desktop = *header;
+    desktop.dwFlags = (header->dwFlags & ~PSH_MAXIMIZE) | PSH_USECALLBACK;
+    desktop.pfnCallback = MaximizingSheetCallback;
+    callerSheetCallback = (header->dwFlags & PSH_USECALLBACK) ? header->pfnCallback : nullptr;
+    return ::PropertySheetW(&desktop);
 }
 
 }  // namespace ce

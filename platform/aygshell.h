@@ -24,6 +24,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 // ---- Menu bar ---------------------------------------------------------------
 
 struct SHMENUBARINFO {
@@ -117,11 +119,13 @@ RECT FullScreenArea();
 // The toolbar inside a menu bar, or null when `menuBar` is none.
 HWND MenuBarToolbar(HWND menuBar);
 
-// Gives a desktop property sheet the handheld's look: it covers the device
-// screen below the top band (keeping its caption, which shows the title),
-// and its own OK, Cancel, Apply and Help buttons are hidden, since a
-// handheld sheet is closed from its menu bar. The hidden buttons still
-// work when their commands arrive.
-void MaximizeSheet(HWND sheet);
+// Like the desktop call, but honours PSH_MAXIMIZE as the handheld does. The
+// desktop gives that bit a meaning of its own, so it is taken out; the sheet
+// then covers the device screen below the top band (keeping its caption,
+// which shows the title), and its own OK, Cancel, Apply and Help buttons are
+// hidden, since a handheld sheet is closed from its menu bar (the hidden
+// buttons' commands still work). The header's callback, if any, is called
+// as before, after the sheet has been maximised.
+INT_PTR PropertySheetW(PROPSHEETHEADERW* header);
 
 }  // namespace ce

@@ -27,6 +27,27 @@ DWORD ReadProfileNumber(const wchar_t* name, DWORD fallback, const wchar_t* subk
     return result == ERROR_SUCCESS ? value : fallback;
 }
 
+bool ReadProfileQword(const wchar_t* name, ULONGLONG& value, const wchar_t* subkey) {
+    wchar_t key[MAX_PATH];
+    ProfileKeyPath(subkey, key, MAX_PATH);
+    ULONGLONG read = 0;  // a DWORD fills only the low half
+    DWORD size = sizeof(read);
+    LONG result = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_QWORD | RRF_RT_REG_DWORD, nullptr, &read,
+                               &size);
+    if (result != ERROR_SUCCESS) return false;
+    value = read;
+    return true;
+}
+
+bool HasProfileKey(const wchar_t* subkey) {
+    wchar_t key[MAX_PATH];
+    ProfileKeyPath(subkey, key, MAX_PATH);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
 bool ReadProfileText(const wchar_t* name, wchar_t* buffer, DWORD units, const wchar_t* subkey) {
     if (units == 0) return false;
     buffer[0] = L'\0';

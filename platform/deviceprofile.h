@@ -1,8 +1,8 @@
 // The device profile: what a desktop machine cannot show about a handheld.
 //
 // One registry key of the Wine prefix describes the simulated device (input
-// panel, and in time storage cards, in-ROM files, object-store databases and
-// batteries). It is read on every call, so a test can change the device
+// panel, object store, batteries and storage cards, and in time in-ROM files
+// and object-store databases). It is read on every call, so a test can change the device
 // between two calls. docs/device-profile.md lists every value.
 #pragma once
 
@@ -17,9 +17,38 @@ inline constexpr const wchar_t* kDeviceProfileKey = L"Software\\Pebblora Device"
 inline constexpr const wchar_t* kProfileSipShown = L"SipShown";    // DWORD: input panel up (1) or down (0)
 inline constexpr const wchar_t* kProfileSipHeight = L"SipHeight";  // DWORD: panel height in pixels
 
+// Object store (GetStoreInformation): DWORD byte counts; the device drive's
+// figures where missing. StoreQueryFails = 1 makes the query fail.
+inline constexpr const wchar_t* kProfileStoreSize = L"StoreSize";
+inline constexpr const wchar_t* kProfileStoreFree = L"StoreFree";
+inline constexpr const wchar_t* kProfileStoreQueryFails = L"StoreQueryFails";
+
+// Power (GetSystemPowerStatusEx): DWORDs holding the byte the call reports
+// (a value above 255 counts as missing); the desktop's figures where missing.
+// PowerQueryFails = 1 makes the query fail.
+inline constexpr const wchar_t* kProfileACLineStatus = L"ACLineStatus";
+inline constexpr const wchar_t* kProfileMainBatteryPercent = L"MainBatteryPercent";
+inline constexpr const wchar_t* kProfileMainBatteryFlag = L"MainBatteryFlag";
+inline constexpr const wchar_t* kProfileBackupBatteryPercent = L"BackupBatteryPercent";
+inline constexpr const wchar_t* kProfileBackupBatteryFlag = L"BackupBatteryFlag";
+inline constexpr const wchar_t* kProfilePowerQueryFails = L"PowerQueryFails";
+
+// Storage cards: one subkey Cards\<folder name> per card, holding QWORD
+// byte counts (a DWORD is taken too). No TotalBytes: the card is unreadable.
+inline constexpr const wchar_t* kProfileCardsKey = L"Cards";
+inline constexpr const wchar_t* kProfileCardTotalBytes = L"TotalBytes";
+inline constexpr const wchar_t* kProfileCardFreeBytes = L"FreeBytes";
+
 // Reads a DWORD value of the profile (or of its subkey `subkey`, when not
 // null); `fallback` when the key or value is missing or not a DWORD.
 DWORD ReadProfileNumber(const wchar_t* name, DWORD fallback, const wchar_t* subkey = nullptr);
+
+// Reads a QWORD (or DWORD) value of the profile or of its subkey into
+// `value`. Returns false, leaving `value` alone, when missing or of another type.
+bool ReadProfileQword(const wchar_t* name, ULONGLONG& value, const wchar_t* subkey = nullptr);
+
+// True when the profile has the subkey `subkey`.
+bool HasProfileKey(const wchar_t* subkey);
 
 // Reads a string value of the profile into `buffer` of `units` units, always
 // terminated. Returns false (and an empty text) when missing or not a string.

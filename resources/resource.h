@@ -36,3 +36,16 @@
 // Cancel, OK, new folder, delete, properties, up, list, details, back.
 #define IDB_BAR_BUTTONS     105   // 16 x 16 each
 #define IDB_BAR_BUTTONS_HI  106   // 32 x 32 each, for high-density screens
+
+// About sheet (framework): the device icons of the memory and battery pages,
+// and the statics of the first page, which show the application strings
+// IDS_APP_TITLE to IDS_APP_TITLE + 5 in order (106 has no text).
+#define IDI_MEMORY          118
+#define IDI_STORAGE_CARD    120
+#define IDI_BATTERY         121
+#define IDC_ABOUT_TITLE     11901
+#define IDC_ABOUT_VERSION   11902
+#define IDC_ABOUT_RIGHTS    11903
+#define IDC_ABOUT_WEBPAGE   11904
+#define IDC_ABOUT_EMAIL     11905
+#define IDC_ABOUT_NOTE      11906

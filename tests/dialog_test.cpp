@@ -84,7 +84,9 @@ public:
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
         auto window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && !DialogMap.Find(window)) {
+        wchar_t cls[16] = L"";
+        GetClassNameW(window, cls, 16);
+        if (code == HCBT_ACTIVATE && lstrcmpW(cls, L"#32770") == 0 && !DialogMap.Find(window)) {
             seen.push_back(ReadBox(window));
             PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
@@ -197,7 +199,9 @@ TEST_F(DialogTest, FullScreenWithTitleBandDoneButtonAndMenuBar) {
             EXPECT_EQ(GetWindowLongW(self.hwnd, GWL_STYLE) & WS_CAPTION, 0) << "case " << i;
 
             // The title band: a black line at 23 and dark-blue text above it.
-            UpdateWindow(self.hwnd);
+            // Topmost, so that other tests' windows do not cover the pixels.
+            SetWindowPos(self.hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            RedrawWindow(self.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             HDC dc = GetDC(self.hwnd);
             EXPECT_EQ(GetPixel(dc, ScaleX(60), ScaleY(23)), RGB(0, 0, 0)) << "case " << i;
             int blue = 0;
@@ -320,13 +324,15 @@ TEST_F(DialogTest, TwoModalDialogsOnTwoThreadsAtOnce) {
 
 namespace {
 
-// A page whose handlers return distinct values and record that they ran.
+// A page whose handlers record that they ran. The sheet reads 0 from
+// set-active, kill-active, apply and query-cancel as "go on", so only the
+// wizard handlers return values of their own.
 class RecordingPage : public FPropPage {
 public:
     std::vector<int> calls;  // the notification codes handled, in order
     INT_PTR OnSetActive() override { return Record(PSN_SETACTIVE, 0); }
-    INT_PTR OnKillActive() override { return Record(PSN_KILLACTIVE, 0x11); }
-    INT_PTR OnApply() override { return Record(PSN_APPLY, 0x12); }
+    INT_PTR OnKillActive() override { return Record(PSN_KILLACTIVE, 0); }
+    INT_PTR OnApply() override { return Record(PSN_APPLY, 0); }
     INT_PTR OnWizBack() override { return Record(PSN_WIZBACK, 0x13); }
     INT_PTR OnWizNext() override { return Record(PSN_WIZNEXT, 0x14); }
     INT_PTR OnWizFinish() override { return Record(PSN_WIZFINISH, 0x15); }
@@ -393,8 +399,8 @@ TEST_F(DialogTest, PageNotificationsStoreResultsExceptResetAndHelp) {
         bool handled;
     };
     const Case cases[] = {
-        /* 0 */ {PSN_SETACTIVE, 0, true},       /* 1 */ {PSN_KILLACTIVE, 0x11, true},
-        /* 2 */ {PSN_APPLY, 0x12, true},        /* 3 */ {PSN_RESET, kSentinel, true},
+        /* 0 */ {PSN_SETACTIVE, 0, true},       /* 1 */ {PSN_KILLACTIVE, 0, true},
+        /* 2 */ {PSN_APPLY, 0, true},           /* 3 */ {PSN_RESET, kSentinel, true},
         /* 4 */ {PSN_HELP, kSentinel, true},    /* 5 */ {PSN_WIZBACK, 0x13, true},
         /* 6 */ {PSN_WIZNEXT, 0x14, true},      /* 7 */ {PSN_WIZFINISH, 0x15, true},
         /* 8 */ {PSN_QUERYCANCEL, 0, true},     /* 9 */ {PSN_GETOBJECT, kSentinel, false},
@@ -412,9 +418,9 @@ TEST_F(DialogTest, PageNotificationsStoreResultsExceptResetAndHelp) {
     }
 
     // Through the page's window, as the sheet sends it.
-    NMHDR apply{sheet.hwnd, 0, static_cast<UINT>(PSN_APPLY)};
-    SendMessageW(page.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
-    EXPECT_EQ(GetWindowLongPtrW(page.hwnd, DWLP_MSGRESULT), 0x12);
+    NMHDR next{sheet.hwnd, 0, static_cast<UINT>(PSN_WIZNEXT)};
+    SendMessageW(page.hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&next));
+    EXPECT_EQ(GetWindowLongPtrW(page.hwnd, DWLP_MSGRESULT), 0x14);
 }
 
 TEST_F(DialogTest, SheetIsFullScreenWithTitleAndClosesFromItsMenuBar) {
@@ -429,15 +435,17 @@ TEST_F(DialogTest, SheetIsFullScreenWithTitleAndClosesFromItsMenuBar) {
         static RECT sheetRect;
         static wchar_t caption[64];
         static int barButtons;
+        static HWND shown;
         RecordingPage page;
         FPropSheet sheet;
         shownPage = &page;
         tap = cases[i].tap;
         barButtons = 0;
+        shown = nullptr;
         ASSERT_NE(AddPage(page, sheet, L"TestPage_E"), nullptr);
         // Looks at the modal sheet from inside its loop, then taps the bar.
-        UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-            HWND shown = shownPage->hwnd ? GetParent(shownPage->hwnd) : nullptr;
+        UINT_PTR look = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+            shown = shownPage->hwnd ? GetParent(shownPage->hwnd) : nullptr;
             if (!shown) return;
             KillTimer(nullptr, id);
             GetWindowRect(shown, &sheetRect);
@@ -446,8 +454,17 @@ TEST_F(DialogTest, SheetIsFullScreenWithTitleAndClosesFromItsMenuBar) {
             barButtons = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
             TapButton(toolbar, tap);
         });
+        // Should the tap not close the sheet, the test fails instead of hanging.
+        static bool forced;
+        forced = false;
+        UINT_PTR safety = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) {
+            forced = true;
+            PostMessageW(shown, WM_CLOSE, 0, 0);
+        });
         ShowSheet(sheet, nullptr, 0, L"About...");
-        KillTimer(nullptr, timer);
+        KillTimer(nullptr, look);
+        KillTimer(nullptr, safety);
+        EXPECT_FALSE(forced) << "case " << i << ": the bar's button did not close the sheet";
         EXPECT_EQ(std::wstring(caption), L"About...") << "case " << i;
         EXPECT_EQ(sheetRect.top, ScaleY(26)) << "case " << i;
         EXPECT_EQ(sheetRect.right, GetSystemMetrics(SM_CXSCREEN)) << "case " << i;

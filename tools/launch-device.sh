@@ -2,6 +2,8 @@
 # Prepares the prefix and the device, installs the program and starts it in
 # a device-sized virtual desktop. Called by run.sh with the environment set:
 #   launch-device.sh HIRES(0|1) SHOT_FILE_OR_EMPTY WAIT_SECONDS
+# PEBBLORA_SKIN, when set, names the sample skin to start with ("none":
+# forget the remembered one).
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
@@ -12,6 +14,18 @@ pebblora_ensure_device "$PEBBLORA_DEVICE"
 install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
 cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
 cp "$PEBBLORA_BUILD/app/IMGDECMP.DLL" "$install_dir/"
+# The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
+skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
+mkdir -p "$skins_dir"
+cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/"
+
+# The remembered skin: the device path of the sample's INI file, or empty.
+if [ -n "${PEBBLORA_SKIN:-}" ]; then
+    skin_path=""
+    [ "$PEBBLORA_SKIN" != none ] && skin_path="\\My Documents\\Skins\\$PEBBLORA_SKIN\\$PEBBLORA_SKIN.ini"
+    wine reg add 'HKCU\Software\Marrowvale\Pebblora' /v skin /t REG_SZ /d "$skin_path" /f >/dev/null 2>&1 ||
+        echo "launch-device.sh: could not remember the skin $PEBBLORA_SKIN" >&2
+fi
 
 if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 # The screen density and a realistic device profile; see docs/device-profile.md.

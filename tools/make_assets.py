@@ -508,10 +508,117 @@ def button_strip(size):
     return rows
 
 
+# ---- About page icons -------------------------------------------------------------------
+
+# Drawn on a 32-unit grid and scaled to each size; u is one grid unit.
+
+def memory_icon(size):
+    """A memory chip seen from above: a dark package with a notch, gold pins
+    along both long sides and a faint sheen."""
+    c = Canvas(size, size)
+    u = size / 32.0
+    pin = (212, 168, 60, 255)
+    pin_edge = (140, 104, 24, 255)
+    pins = 5 if size >= 24 else 3
+    for i in range(pins):
+        y = (8.0 + i * (16.0 / (pins - 1))) * u
+        for x0, x1 in ((2.0, 8.0), (24.0, 30.0)):
+            c.rect(x0 * u, y - 1.5 * u, x1 * u, y + 1.5 * u, pin_edge)
+            c.rect((x0 + 0.5) * u, y - 0.9 * u, (x1 - 0.5) * u, y + 0.9 * u, pin)
+    c.rounded_rect(6.0 * u, 3.0 * u, 26.0 * u, 29.0 * u, 2.2 * u, (24, 28, 34, 255))
+    c.rounded_rect(7.0 * u, 4.0 * u, 25.0 * u, 28.0 * u, 1.6 * u, (52, 58, 68, 255))
+
+    def sheen(px, py):
+        t = (py / u - 4.0) / 24.0
+        return mix((88, 96, 110), (44, 50, 60), max(0.0, min(1.0, t))) + (255,)
+    c.fill(lambda px, py: 7.8 * u <= px <= 24.2 * u and 4.8 * u <= py <= 27.2 * u,
+           (7.8 * u, 4.8 * u, 24.2 * u, 27.2 * u), sheen)
+    # The orientation notch, cut into the package's top edge.
+    c.shape(lambda px, py: ((px - 16.0 * u) / (3.0 * u)) ** 2 + ((py - 4.0 * u) / (2.6 * u)) ** 2 <= 1.0
+            and py >= 4.0 * u, (13.0 * u, 4.0 * u, 19.0 * u, 6.6 * u), (24, 28, 34, 255))
+    c.ellipse(11.0 * u, 9.0 * u, 1.5 * u, 1.5 * u, (150, 158, 172, 255))
+    if size >= 32:
+        for y in (15.0, 19.0):
+            c.line(11.0 * u, y * u, 21.0 * u, y * u, 1.0 * u, (120, 128, 142, 255))
+    return c
+
+
+def storage_card_icon(size):
+    """A memory card: a blue body with one corner cut, a white label and gold
+    contacts along the top edge."""
+    c = Canvas(size, size)
+    u = size / 32.0
+    outline = [(7.0, 2.0), (22.0, 2.0), (27.0, 7.0), (27.0, 30.0), (5.0, 30.0), (5.0, 4.0)]
+    c.polygon([(x * u, y * u) for x, y in outline], (20, 52, 112, 255))
+    body = [(7.8, 3.0), (21.6, 3.0), (26.0, 7.4), (26.0, 29.0), (6.0, 29.0), (6.0, 4.8)]
+
+    def shade(px, py):
+        t = (px / u - 6.0) / 20.0
+        return mix((70, 130, 214), (40, 88, 170), max(0.0, min(1.0, t))) + (255,)
+    xs = [x for x, _ in body]
+    ys = [y for _, y in body]
+
+    def inside(px, py):
+        result = False
+        pts = [(x * u, y * u) for x, y in body]
+        j = len(pts) - 1
+        for i in range(len(pts)):
+            xi, yi = pts[i]
+            xj, yj = pts[j]
+            if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
+                result = not result
+            j = i
+        return result
+    c.fill(inside, (min(xs) * u, min(ys) * u, max(xs) * u, max(ys) * u), shade)
+    contacts = 4 if size >= 24 else 3
+    width = 14.0 / contacts
+    for i in range(contacts):
+        x0 = 8.5 + i * width
+        c.rect(x0 * u, 4.0 * u, (x0 + width - 1.2) * u, 10.0 * u, (230, 188, 70, 255))
+    c.rounded_rect(8.5 * u, 14.0 * u, 23.5 * u, 26.5 * u, 1.2 * u, (246, 248, 252, 255))
+    if size >= 32:
+        for y in (17.5, 20.5, 23.5):
+            c.line(10.5 * u, y * u, (21.5 if y != 23.5 else 17.5) * u, y * u, 1.0 * u, (120, 140, 176, 255))
+    else:
+        c.rect(10.5 * u, 18.0 * u, 21.5 * u, 20.0 * u, (120, 140, 176, 255))
+    return c
+
+
+def battery_icon(size):
+    """An upright battery, three quarters charged: a dark case with a
+    terminal on top and green charge bars behind a glossy front."""
+    c = Canvas(size, size)
+    u = size / 32.0
+    c.rounded_rect(12.0 * u, 1.5 * u, 20.0 * u, 5.5 * u, 1.0 * u, (70, 76, 88, 255))
+    c.rounded_rect(7.0 * u, 4.0 * u, 25.0 * u, 30.5 * u, 2.6 * u, (46, 52, 62, 255))
+    c.rounded_rect(9.0 * u, 6.0 * u, 23.0 * u, 28.5 * u, 1.4 * u, (226, 232, 238, 255))
+    bars = 4
+    gap = 1.2
+    inner_top, inner_bottom = 7.2, 27.3
+    height = (inner_bottom - inner_top - gap * (bars - 1)) / bars
+    for i in range(bars):
+        y1 = inner_bottom - i * (height + gap)
+        y0 = y1 - height
+        filled = i < 3
+        colour = (58, 178, 76) if filled else (200, 206, 214)
+
+        def shade(px, py, colour=colour):
+            t = (px / u - 10.2) / 11.6
+            return mix(mix(colour, (255, 255, 255), 0.35), colour, max(0.0, min(1.0, t))) + (255,)
+        c.fill(lambda px, py, y0=y0, y1=y1: 10.2 * u <= px <= 21.8 * u and y0 * u <= py <= y1 * u,
+               (10.2 * u, y0 * u, 21.8 * u, y1 * u), shade)
+    c.rect(10.4 * u, 7.4 * u, 12.0 * u, 27.0 * u, (255, 255, 255, 70))
+    return c
+
+
 def main():
     os.makedirs(os.path.join(RESOURCES, "icons"), exist_ok=True)
     # Small icon sizes at both densities, the large ones for the shell.
     write_ico(os.path.join(RESOURCES, "icons", "app.ico"), [app_icon(s) for s in (16, 32, 48, 64)])
+    # The About pages' icons, drawn at the system icon size of both densities.
+    for name, draw in (("memory.ico", memory_icon), ("storagecard.ico", storage_card_icon),
+                       ("battery.ico", battery_icon)):
+        write_ico(os.path.join(RESOURCES, "icons", name), [draw(s) for s in (16, 32, 48, 64)])
 
     bitmaps = os.path.join(RESOURCES, "bitmaps")
     os.makedirs(bitmaps, exist_ok=True)

@@ -38,7 +38,7 @@ launcher=$!
 
 desktop=""
 for _ in $(seq 1 100); do
-    desktop=$(xdotool search --name "PebbloraE2E" 2>/dev/null | head -n 1)
+    desktop=$(xdotool search --name "^PebbloraE2E - Wine desktop$" 2>/dev/null | head -n 1)
     [ -n "$desktop" ] && break
     sleep 0.2
 done

@@ -1,0 +1,234 @@
+// Object store, power status and storage cards: the desktop's figures
+// refined by the device profile.
+#include "platform/cestatus.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <mutex>
+#include <vector>
+
+#include "platform/deviceprofile.h"
+
+namespace ce {
+
+namespace {
+
+constexpr DWORD kProfileCardsPathUnits = MAX_PATH;
+// Longest card name looked up: the profile's key path must hold it whole,
+// or a cut name could find another card.
+constexpr size_t kMaxCardNameUnits = 200;
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The path without a leading "X:" when X is the current (device) drive, so
+// that "T:\Storage Card" and "\Storage Card" are the same place. Null when
+// the path names another drive or is relative: nothing there is a card.
+const wchar_t* DeviceRelative(const wchar_t* path) {
+    if (!path) return nullptr;
+    if (path[0] != L'\0' && path[1] == L':') {
+        wchar_t current[MAX_PATH];
+        DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+        if (length < 2 || length >= MAX_PATH || current[1] != L':') return nullptr;
+        if (towupper(current[0]) != towupper(path[0])) return nullptr;
+        path += 2;
+    }
+    if (!IsSeparator(path[0]) || IsSeparator(path[1])) return nullptr;  // relative, or a network path
+    return path;
+}
+
+// Copies the first component of a device path ("\<name>\...") into `name`.
+// Returns the rest after the component (empty or starting at a separator),
+// or null when there is no usable component.
+const wchar_t* FirstComponent(const wchar_t* path, wchar_t* name, size_t units) {
+    const wchar_t* device = DeviceRelative(path);
+    if (!device) return nullptr;
+    const wchar_t* start = device + 1;
+    const wchar_t* end = start;
+    while (*end && !IsSeparator(*end)) ++end;
+    const size_t length = static_cast<size_t>(end - start);
+    if (length == 0 || length >= units || length > kMaxCardNameUnits) return nullptr;
+    std::wmemcpy(name, start, length);
+    name[length] = L'\0';
+    return end;
+}
+
+// True when `path` is a root folder: "\<name>" or "\<name>\"; its name in
+// `name`.
+bool RootFolderName(const wchar_t* path, wchar_t* name, size_t units) {
+    const wchar_t* rest = FirstComponent(path, name, units);
+    return rest && (rest[0] == L'\0' || (IsSeparator(rest[0]) && rest[1] == L'\0'));
+}
+
+// True when the search pattern lists the device root ("\*.*", "\*", "\S*").
+bool IsRootSearch(const wchar_t* pattern) {
+    const wchar_t* device = DeviceRelative(pattern);
+    if (!device) return false;
+    for (const wchar_t* p = device + 1; *p; ++p)
+        if (IsSeparator(*p)) return false;
+    return true;
+}
+
+void CardKey(const wchar_t* name, wchar_t* key, int units) {
+    lstrcpynW(key, kProfileCardsKey, units);
+    lstrcatW(key, L"\\");  // fits: the name's length was checked against the key's room
+    lstrcatW(key, name);
+}
+
+// Adds the card attribute to a root entry that is a folder the profile names.
+void OverlayRootEntry(WIN32_FIND_DATAW* data) {
+    if ((data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsProfileCard(data->cFileName))
+        data->dwFileAttributes |= FILE_ATTRIBUTE_TEMPORARY;
+}
+
+// The searches of the device root still open. Searches run on the
+// user-interface thread and on the file-operation worker.
+std::mutex rootSearchesLock;
+std::vector<HANDLE> rootSearches;
+
+bool IsRootSearchHandle(HANDLE find) {
+    std::lock_guard<std::mutex> hold(rootSearchesLock);
+    return std::find(rootSearches.begin(), rootSearches.end(), find) != rootSearches.end();
+}
+
+// A BYTE of the profile, or `fallback` when missing or above 255.
+BYTE ReadProfileByte(const wchar_t* name, BYTE fallback) {
+    constexpr DWORD kMissing = 0xFFFFFFFF;
+    DWORD value = ReadProfileNumber(name, kMissing);
+    return value <= 0xFF ? static_cast<BYTE>(value) : fallback;
+}
+
+bool ProfileSaysFail(const wchar_t* name) { return ReadProfileNumber(name, 0) == 1; }
+
+DWORD CapToDword(ULONGLONG value) { return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(value); }
+
+void FillUnknownPower(SYSTEM_POWER_STATUS_EX& status) {
+    status = SYSTEM_POWER_STATUS_EX{};
+    status.ACLineStatus = kPowerUnknown;
+    status.BatteryFlag = kPowerUnknown;
+    status.BatteryLifePercent = kPowerUnknown;
+    status.BatteryLifeTime = BATTERY_LIFE_UNKNOWN;
+    status.BatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
+    status.BackupBatteryFlag = kPowerUnknown;
+    status.BackupBatteryLifePercent = kPowerUnknown;
+    status.BackupBatteryLifeTime = BATTERY_LIFE_UNKNOWN;
+    status.BackupBatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
+}
+
+}  // namespace
+
+// ---- Object store -------------------------------------------------------------------
+
+BOOL GetStoreInformation(LPSTORE_INFORMATION info) {
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *info = STORE_INFORMATION{};
+    if (ProfileSaysFail(kProfileStoreQueryFails)) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return FALSE;
+    }
+    ULARGE_INTEGER total{};
+    ULARGE_INTEGER freeBytes{};
+    if (!::GetDiskFreeSpaceExW(L"\\", nullptr, &total, &freeBytes)) return FALSE;
+    DWORD size = ReadProfileNumber(kProfileStoreSize, CapToDword(total.QuadPart));
+    DWORD available = ReadProfileNumber(kProfileStoreFree, CapToDword(freeBytes.QuadPart));
+    info->dwStoreSize = size;
+    info->dwFreeSize = std::min(available, size);
+    return TRUE;
+}
+
+// ---- Power ----------------------------------------------------------------------------
+
+BOOL GetSystemPowerStatusEx(PSYSTEM_POWER_STATUS_EX status, BOOL /*fUpdate*/) {
+    if (!status) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    FillUnknownPower(*status);
+    if (ProfileSaysFail(kProfilePowerQueryFails)) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return FALSE;
+    }
+    SYSTEM_POWER_STATUS desktop{};
+    if (!::GetSystemPowerStatus(&desktop)) return FALSE;
+    status->ACLineStatus = ReadProfileByte(kProfileACLineStatus, desktop.ACLineStatus);
+    status->BatteryFlag = ReadProfileByte(kProfileMainBatteryFlag, desktop.BatteryFlag);
+    status->BatteryLifePercent = ReadProfileByte(kProfileMainBatteryPercent, desktop.BatteryLifePercent);
+    status->BatteryLifeTime = desktop.BatteryLifeTime;
+    status->BatteryFullLifeTime = desktop.BatteryFullLifeTime;
+    status->BackupBatteryFlag = ReadProfileByte(kProfileBackupBatteryFlag, kPowerUnknown);
+    status->BackupBatteryLifePercent = ReadProfileByte(kProfileBackupBatteryPercent, kPowerUnknown);
+    return TRUE;
+}
+
+// ---- Storage cards --------------------------------------------------------------------
+
+bool IsProfileCard(const wchar_t* name) {
+    if (!name || !*name || std::wcslen(name) > kMaxCardNameUnits) return false;
+    if (std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0) return false;
+    for (const wchar_t* p = name; *p; ++p)
+        if (IsSeparator(*p)) return false;
+    wchar_t key[kProfileCardsPathUnits];
+    CardKey(name, key, kProfileCardsPathUnits);
+    return HasProfileKey(key);
+}
+
+DWORD GetFileAttributesW(const wchar_t* path) {
+    DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return attributes;
+    wchar_t name[MAX_PATH];
+    if (RootFolderName(path, name, MAX_PATH) && IsProfileCard(name)) attributes |= FILE_ATTRIBUTE_TEMPORARY;
+    return attributes;
+}
+
+HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
+    HANDLE find = ::FindFirstFileW(pattern, data);
+    if (find == INVALID_HANDLE_VALUE || !IsRootSearch(pattern)) return find;
+    {
+        std::lock_guard<std::mutex> hold(rootSearchesLock);
+        rootSearches.push_back(find);
+    }
+    OverlayRootEntry(data);
+    return find;
+}
+
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
+    if (!::FindNextFileW(find, data)) return FALSE;
+    if (IsRootSearchHandle(find)) OverlayRootEntry(data);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find) {
+    {
+        std::lock_guard<std::mutex> hold(rootSearchesLock);
+        rootSearches.erase(std::remove(rootSearches.begin(), rootSearches.end(), find), rootSearches.end());
+    }
+    return ::FindClose(find);
+}
+
+BOOL GetDiskFreeSpaceExW(const wchar_t* path, ULARGE_INTEGER* freeBytesAvailable, ULARGE_INTEGER* totalBytes,
+                         ULARGE_INTEGER* totalFreeBytes) {
+    wchar_t card[MAX_PATH];
+    const bool onCard = FirstComponent(path, card, MAX_PATH) && IsProfileCard(card);
+    const DWORD attributes = onCard ? ::GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ::GetDiskFreeSpaceExW(path, freeBytesAvailable, totalBytes, totalFreeBytes);
+
+    wchar_t key[kProfileCardsPathUnits];
+    CardKey(card, key, kProfileCardsPathUnits);
+    ULONGLONG total = 0;
+    if (!ReadProfileQword(kProfileCardTotalBytes, total, key)) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    ULONGLONG freeBytes = 0;
+    ReadProfileQword(kProfileCardFreeBytes, freeBytes, key);
+    freeBytes = std::min(freeBytes, total);
+    if (freeBytesAvailable) freeBytesAvailable->QuadPart = freeBytes;
+    if (totalBytes) totalBytes->QuadPart = total;
+    if (totalFreeBytes) totalFreeBytes->QuadPart = freeBytes;
+    return TRUE;
+}
+
+}  // namespace ce
