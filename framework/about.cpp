@@ -213,13 +213,13 @@ CardBlockList ListCardBlocks() {
     int y = kFirstCardTop;
     do {
         if ((data.dwFileAttributes & kCardAttributes) != kCardAttributes) continue;
-        CardBlock card{};
-        wchar_t path[MAX_PATH + 1] = L"\\";
-        if (std::wcslen(data.cFileName) >= MAX_PATH - 1) continue;
-        std::wcscat(path, data.cFileName);
+        // Room for the root's backslash before the longest name a search returns.
+        wchar_t path[1 + MAX_PATH] = L"\\";
+        lstrcpynW(path + 1, data.cFileName, MAX_PATH);
         ULARGE_INTEGER total{};
         ULARGE_INTEGER totalFree{};
         if (!ce::GetDiskFreeSpaceExW(path, nullptr, &total, &totalFree)) continue;
+        CardBlock card{};
         lstrcpynW(card.name, data.cFileName, MAX_PATH);
         card.figures = MemoryFigures{totalFree.QuadPart, total.QuadPart, true};
         card.x = kBlockLeft;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/about.h"
 #include "framework/appvalues.h"
 #include "framework/errorbox.h"
 #include "framework/language.h"
@@ -75,8 +76,10 @@ LRESULT GameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT GameWindow::OnCreate(HWND hwnd, UINT, WPARAM, LPARAM) {
-    InitControls(0);
-    CreateMenuBar(*this, LangJapanese ? IDM_MAIN_J : IDM_MAIN_E);
+    // Without the extra controls or the menu bar the board still plays; the
+    // keyboard commands stay.
+    (void)InitControls(0);
+    (void)CreateMenuBar(*this, LangJapanese ? IDM_MAIN_J : IDM_MAIN_E);
     CreateView();
     // A start without a remembered skin lets the player choose one at once.
     if (CurrentSkinPath[0])
@@ -127,7 +130,7 @@ void GameWindow::LoadSkin(const wchar_t* path) {
 
 void GameWindow::OpenSkin() {}
 
-void GameWindow::ShowAbout() {}
+void GameWindow::ShowAbout() { ShowAboutBox(hwnd); }
 
 bool GameWindow::CreateView() {
     if (!CreateBlessArea(board.view, hwnd, nullptr, IDC_GAME_VIEW, WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, 0,

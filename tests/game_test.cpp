@@ -20,6 +20,7 @@
 #include "framework/appvalues.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "game/skinfile.h"
 #include "resources/resource.h"
 #include "skin/imageload.h"
 #include "tests/support/testsupport.h"
@@ -316,6 +317,9 @@ protected:
     bool Create(std::unique_ptr<GameWindow> window = std::make_unique<GameWindow>()) {
         Close();
         window_ = std::move(window);
+        // No skin is remembered, so creation may open the skin chooser:
+        // cancelling it keeps the built-in pictures.
+        BoxWatcher chooser(IDCANCEL);
         if (!CreateMainWindow(*window_, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                               WS_VISIBLE | WS_CLIPCHILDREN, 0, COLOR_WINDOW | 0x40000000))
             return false;
@@ -417,6 +421,8 @@ protected:
         return Pixels(dc.Get(), x, kBandY, glyphs * kDigitWidth, kDigitHeight);
     }
 
+    // The remembered skin setting, absent while a test runs.
+    ScratchKey setting_{kSkinSettingKey};
     std::unique_ptr<GameWindow> window_;
 };
 

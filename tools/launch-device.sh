@@ -11,6 +11,8 @@ hires=$1; shot=$2; wait_seconds=$3
 pebblora_ensure_prefix
 pebblora_japanese_fonts
 pebblora_ensure_device "$PEBBLORA_DEVICE"
+# The storage card of the default profile below is this root folder.
+mkdir -p "$PEBBLORA_DEVICE/Storage Card"
 install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
 cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
 cp "$PEBBLORA_BUILD/app/IMGDECMP.DLL" "$install_dir/"
@@ -39,6 +41,19 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Pebblora Device]
 "SipShown"=dword:00000000
 "SipHeight"=dword:00000050
+"StoreSize"=dword:02000000
+"StoreFree"=dword:01333333
+"ACLineStatus"=dword:00000000
+"MainBatteryPercent"=dword:0000004c
+"MainBatteryFlag"=dword:00000001
+"BackupBatteryPercent"=dword:00000064
+"BackupBatteryFlag"=dword:00000001
+
+[-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Cards]
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Cards\\Storage Card]
+"TotalBytes"=hex(b):00,00,00,08,00,00,00,00
+"FreeBytes"=hex(b):00,00,74,05,00,00,00,00
 REG
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 

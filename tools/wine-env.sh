@@ -50,14 +50,16 @@ pebblora_default_desktop() {
 }
 
 # Japanese text in the interface fonts. Wine's own Tahoma and its dialog
-# fonts have no kana or kanji, and the handheld's Japanese fonts are not
-# here; link the free IPA Gothic behind them so that Japanese labels show.
+# fonts have no kana or kanji, and the font Wine picks for a Shift-JIS font
+# without a face (Droid Sans Fallback) has no Latin letters or digits; link
+# the free IPA Gothic behind all of them so that mixed labels show.
 pebblora_japanese_fonts() {
-    local marker="$WINEPREFIX/pebblora-fontlink.done"
+    local marker="$WINEPREFIX/pebblora-fontlink-2.done"
     [ -f "$marker" ] && return 0
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     local face
-    for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+    for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" \
+                "Droid Sans Fallback"; do
         wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1
     done
     touch "$marker"

@@ -6,20 +6,12 @@
 # its device is build/e2edevice on a drive of its own, so it never meets the
 # unit tests' device.
 set -uo pipefail
-source "$(dirname "$0")/../../tools/wine-env.sh"
-export PEBBLORA_DRIVE=u
-device="$PEBBLORA_BUILD/e2edevice"
-shots="$PEBBLORA_BUILD/e2e-shots"
-rm -rf "$device" "$shots"
-mkdir -p "$shots"
-pebblora_ensure_device "$device"
-install="$device/Program Files/Pebblora"
-cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install/"
-[ -f "$PEBBLORA_BUILD/app/IMGDECMP.DLL" ] && cp "$PEBBLORA_BUILD/app/IMGDECMP.DLL" "$install/"
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
+source "$(dirname "$0")/lib.sh"
+shots="$PEBBLORA_BUILD/e2e-shots/play"
+rm -rf "$shots"; mkdir -p "$shots"
+prepare_device
+remember_skin ""
+DESKTOP=PebbloraE2E
 # Geometry of the 240 x 320 screen: a 26-pixel navigation bar on top, the
 # 26-pixel menu bar at the bottom, the view of 240 x 268 between them; the
 # built-in pieces are 16 pixels, so 15 x 15 cells with row 0 at the bottom.
@@ -27,26 +19,14 @@ view_top=26; view_height=268; cell=16
 cell_x() { echo $(( $1 * cell + cell / 2 )); }
 cell_y() { echo $(( view_top + view_height - $1 * cell - cell / 2 )); }
 
-pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-shoot() { import -window "$desktop" "$shots/$1.png" 2>/dev/null; echo "$shots/$1.png"; }
+snap() { shoot "$shots/$1.png"; echo "$shots/$1.png"; }
 # The board area of a shot as one checksum, to see whether a tap changed it.
 board_sum() { convert "$1" -crop "240x$((15 * cell))+0+$((view_top + view_height - 15 * cell))" +repage -format "%#" info:; }
 
-cd "$device"
-wine explorer /desktop=PebbloraE2E,240x320 "U:\\Program Files\\Pebblora\\pebblora.exe" >/dev/null 2>&1 &
-launcher=$!
-
-desktop=""
-for _ in $(seq 1 100); do
-    desktop=$(xdotool search --name "^PebbloraE2E - Wine desktop$" 2>/dev/null | head -n 1)
-    [ -n "$desktop" ] && break
-    sleep 0.2
-done
-[ -n "$desktop" ] || { echo "FAIL: the device desktop did not appear"; exit 1; }
-sleep 3
+start_program 240x320 || exit 1
 
 # 1. The first screen: a full board of pieces and the score band.
-first=$(shoot first)
+first=$(snap first)
 size=$(identify -format "%wx%h" "$first")
 [ "$size" = "240x320" ] || fail "screen is $size, expected 240x320"
 white=0
@@ -67,7 +47,7 @@ for r in 0 1 2; do
     for c in $(seq 0 14); do
         xdotool mousemove --window "$desktop" "$(cell_x $c)" "$(cell_y $r)" click 1
         sleep 0.3
-        shot=$(shoot "tap-$c-$r")
+        shot=$(snap "tap-$c-$r")
         if [ "$(board_sum "$shot")" != "$before" ]; then changed="$c,$r"; break 2; fi
     done
 done
@@ -75,7 +55,7 @@ done
 if [ -n "$changed" ]; then
     # A removal empties cells at the top of some column: the top row then
     # shows the background, not white and not all pieces as before.
-    after=$(shoot after-move)
+    after=$(snap after-move)
     emptied=0
     for c in $(seq 0 14); do
         top_before=$(pixel "$first" "$(cell_x $c)" "$(cell_y 14)")
@@ -86,15 +66,7 @@ if [ -n "$changed" ]; then
 fi
 
 # 3. Ctrl+Q ends the program (and with it the desktop).
-xdotool windowfocus "$desktop" 2>/dev/null; xdotool key ctrl+q
-for _ in $(seq 1 50); do
-    kill -0 "$launcher" 2>/dev/null || break
-    sleep 0.2
-done
-if kill -0 "$launcher" 2>/dev/null; then
-    fail "Ctrl+Q did not end the program"
-    kill "$launcher" 2>/dev/null
-fi
+stop_program || fail "Ctrl+Q did not end the program"
 
 echo "screenshots in $shots"
 [ "$failures" -eq 0 ] && echo "PASS" && exit 0
