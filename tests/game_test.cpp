@@ -916,10 +916,15 @@ TEST_F(GameTest, HelpKeyAsksForAboutOnlyWhileTheWindowIsActive) {
     SetForegroundWindow(hwnd());
     SetActiveWindow(hwnd());
     ASSERT_EQ(GetActiveWindow(), hwnd());
-    EXPECT_EQ(SendMessageW(hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), 0);
-    EXPECT_EQ(window.Count(about), 0) << "the command is posted, not sent";
-    PumpMessages(100);
-    EXPECT_EQ(window.Count(about), 1);
+    {
+        // The About sheet that opens is closed again with Cancel.
+        BoxWatcher watcher(IDCANCEL);
+        EXPECT_EQ(SendMessageW(hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), 0);
+        EXPECT_EQ(window.Count(about), 0) << "the command is posted, not sent";
+        PumpMessages(100);
+        EXPECT_EQ(window.Count(about), 1);
+        EXPECT_EQ(watcher.Seen().size(), 1u) << "About did not open";
+    }
 
     FWnd other;
     other.hwnd = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 300, 300, 50, 50, nullptr, nullptr,
@@ -950,8 +955,12 @@ TEST_F(GameTest, KeysF1AndCtrlQReachAboutAndExit) {
     state[VK_CONTROL] = state[VK_LCONTROL] = state[VK_SHIFT] = state[VK_MENU] = 0;
     SetKeyboardState(state);
 
-    EXPECT_TRUE(press(VK_F1));
-    EXPECT_EQ(window.Count(MAKEWPARAM(IDM_HELP_ABOUT, 1)), 1);
+    {
+        BoxWatcher watcher(IDCANCEL);
+        EXPECT_TRUE(press(VK_F1));
+        EXPECT_EQ(window.Count(MAKEWPARAM(IDM_HELP_ABOUT, 1)), 1);
+        EXPECT_EQ(watcher.Seen().size(), 1u) << "F1 did not open About";
+    }
     EXPECT_FALSE(press('Q')) << "Q alone is no command";
 
     state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;

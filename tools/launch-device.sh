@@ -9,7 +9,7 @@ source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
 
 pebblora_ensure_prefix
-pebblora_japanese_fonts
+if [[ "${LANG:-}" == ja_* ]]; then pebblora_japanese_fonts on; else pebblora_japanese_fonts off; fi
 pebblora_ensure_device "$PEBBLORA_DEVICE"
 # The storage card of the default profile below is this root folder.
 mkdir -p "$PEBBLORA_DEVICE/Storage Card"

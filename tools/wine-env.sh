@@ -49,18 +49,25 @@ pebblora_default_desktop() {
     fi
 }
 
-# Japanese text in the interface fonts. Wine's own Tahoma and its dialog
-# fonts have no kana or kanji, and the font Wine picks for a Shift-JIS font
-# without a face (Droid Sans Fallback) has no Latin letters or digits; link
-# the free IPA Gothic behind all of them so that mixed labels show.
+# Japanese text in the interface fonts: `pebblora_japanese_fonts on|off`.
+# The prefix's interface fonts have no kana or kanji, and the font Wine
+# picks for a Shift-JIS font without a face has no Latin letters or digits.
+# For a Japanese run the free IPA Gothic is linked behind them; an English
+# run takes the links out again, since a linked face that the prefix lacks
+# would otherwise be drawn entirely in IPA Gothic.
 pebblora_japanese_fonts() {
-    local marker="$WINEPREFIX/pebblora-fontlink-2.done"
-    [ -f "$marker" ] && return 0
+    local state=$1
+    local marker="$WINEPREFIX/pebblora-fontlink.state"
+    [ "$(cat "$marker" 2>/dev/null)" = "$state" ] && return 0
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     local face
     for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" \
                 "Droid Sans Fallback"; do
-        wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1
+        if [ "$state" = on ]; then
+            wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1
+        else
+            wine reg delete "$key" /v "$face" /f >/dev/null 2>&1
+        fi
     done
-    touch "$marker"
+    echo "$state" >"$marker"
 }
