@@ -13,6 +13,21 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RESOURCES = os.path.join(ROOT, "resources")
 
 
+def inside_polygon(points):
+    """The even-odd test of a polygon given as a list of (x, y)."""
+    def inside(px, py):
+        result = False
+        j = len(points) - 1
+        for i in range(len(points)):
+            xi, yi = points[i]
+            xj, yj = points[j]
+            if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
+                result = not result
+            j = i
+        return result
+    return inside
+
+
 class Canvas:
     """An RGBA picture with coverage-based antialiasing (premultiplied-free)."""
 
@@ -57,16 +72,7 @@ class Canvas:
 
     def polygon(self, points, rgba):
         """Fills a polygon (even-odd rule) given as a list of (x, y)."""
-        def inside(px, py):
-            result = False
-            j = len(points) - 1
-            for i in range(len(points)):
-                xi, yi = points[i]
-                xj, yj = points[j]
-                if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
-                    result = not result
-                j = i
-            return result
+        inside = inside_polygon(points)
         xs = [p[0] for p in points]
         ys = [p[1] for p in points]
         self.shape(inside, (min(xs), min(ys), max(xs), max(ys)), rgba)

@@ -22,7 +22,7 @@ import tempfile
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from make_assets import (Canvas, HALFWAY, LIGHT, PIECE_COLOURS, dot, mix,  # noqa: E402
+from make_assets import (Canvas, inside_polygon, HALFWAY, LIGHT, PIECE_COLOURS, dot, mix,  # noqa: E402
                          normalize, write_bmp24)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -111,18 +111,6 @@ def star_points(cx, cy, r_out, r_in, points=5, turn=-math.pi / 2):
     return out
 
 
-def inside_polygon(points):
-    def inside(px, py):
-        result = False
-        j = len(points) - 1
-        for i in range(len(points)):
-            xi, yi = points[i]
-            xj, yj = points[j]
-            if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
-                result = not result
-            j = i
-        return result
-    return inside
 
 
 def flat(canvas, x, y, s, colour):
