@@ -259,20 +259,10 @@ INT_PTR FAboutApp::OnInitDialog(HWND hwnd, UINT, WPARAM, LPARAM) {
     return TRUE;
 }
 
-INT_PTR FAboutMemory::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) return OnPaint(hwnd, message, wParam, lParam);
-    return FPropPage::DialogProc(hwnd, message, wParam, lParam);
-}
-
 INT_PTR FAboutMemory::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
     FPaintDC paint(hwnd);
     if (paint.dc) PaintMemoryPage(paint.dc);
     return TRUE;
-}
-
-INT_PTR FAboutBattery::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) return OnPaint(hwnd, message, wParam, lParam);
-    return FPropPage::DialogProc(hwnd, message, wParam, lParam);
 }
 
 INT_PTR FAboutBattery::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {

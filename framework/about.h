@@ -109,8 +109,6 @@ public:
 // Program memory, data memory and the storage cards.
 class FAboutMemory : public FPropPage {
 public:
-    // Paints on WM_PAINT; every other message goes to the page's dispatch.
-    INT_PTR DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Paints the page; returns TRUE.
     INT_PTR OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
@@ -118,8 +116,6 @@ public:
 // Main and backup battery.
 class FAboutBattery : public FPropPage {
 public:
-    // Paints on WM_PAINT; every other message goes to the page's dispatch.
-    INT_PTR DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Paints the page; returns TRUE.
     INT_PTR OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
