@@ -94,13 +94,7 @@ protected:
 
     // Writes a value of the device profile, which starts empty.
     void Write(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        std::wstring path = std::wstring(ce::kDeviceProfileKey) + (subkey.empty() ? L"" : L"\\" + subkey);
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
+        ASSERT_TRUE(WriteProfileValue(subkey, name, type, data, size));
     }
     void Card(const std::wstring& name, ULONGLONG total, ULONGLONG freeBytes, bool withTotal = true) {
         std::wstring key = std::wstring(ce::kProfileCardsKey) + L"\\" + name;

@@ -35,13 +35,7 @@ protected:
 
 private:
     void Write(const wchar_t* name, DWORD type, const void* data, DWORD size, const std::wstring& subkey) {
-        std::wstring path = std::wstring(ce::kDeviceProfileKey) + (subkey.empty() ? L"" : L"\\" + subkey);
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
+        ASSERT_TRUE(WriteProfileValue(subkey, name, type, data, size));
     }
     ScratchKey profile_{ce::kDeviceProfileKey};
 };

@@ -564,17 +564,7 @@ def storage_card_icon(size):
     xs = [x for x, _ in body]
     ys = [y for _, y in body]
 
-    def inside(px, py):
-        result = False
-        pts = [(x * u, y * u) for x, y in body]
-        j = len(pts) - 1
-        for i in range(len(pts)):
-            xi, yi = pts[i]
-            xj, yj = pts[j]
-            if (yi > py) != (yj > py) and px < (xj - xi) * (py - yi) / (yj - yi) + xi:
-                result = not result
-            j = i
-        return result
+    inside = inside_polygon([(x * u, y * u) for x, y in body])
     c.fill(inside, (min(xs) * u, min(ys) * u, max(xs) * u, max(ys) * u), shade)
     contacts = 4 if size >= 24 else 3
     width = 14.0 / contacts

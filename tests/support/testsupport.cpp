@@ -4,6 +4,8 @@
 #include <cstring>
 #include <map>
 
+#include "platform/deviceprofile.h"
+
 // ---- Child processes ------------------------------------------------------
 
 namespace {
@@ -254,6 +256,17 @@ ScratchKey::ScratchKey(std::wstring subkey) : subkey_(std::move(subkey)) {
 }
 
 ScratchKey::~ScratchKey() { RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str()); }
+
+bool WriteProfileValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    std::wstring path = std::wstring(ce::kDeviceProfileKey) + (subkey.empty() ? L"" : L"\\" + subkey);
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool written = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
 
 std::wstring Widen(const std::string& text) {
     if (text.empty()) return {};

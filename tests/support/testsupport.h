@@ -126,6 +126,10 @@ private:
     std::wstring subkey_;
 };
 
+// Writes one value of the device profile (below its subkey `subkey` when
+// not empty), creating the keys. True when it was written.
+bool WriteProfileValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data, DWORD size);
+
 // UTF-16 from UTF-8, for test messages and arguments.
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
