@@ -23,23 +23,43 @@ DigitFont::DigitFont(UINT bitmapId, int width, int height, const wchar_t* chars)
       glyphHeight(height),
       characters(chars) {}
 
+void DigitFont::KeepSelected() {
+    if (glyphs || !strip) return;
+    glyphs = FMemoryDC(nullptr);
+    glyphs.SelectBitmap(strip.Get());
+}
+
 void DrawDigits(const DigitFont& font, HDC dc, int x, int y, const wchar_t* text) {
-    FMemoryDC glyphs(dc);
-    if (!glyphs || !font.strip) return;
-    glyphs.SelectBitmap(font.strip.Get());
+    if (!font.strip) return;
+    FMemoryDC temporary;
+    HDC source = font.glyphs.Get();
+    if (!source) {
+        temporary = FMemoryDC(dc);
+        if (!temporary) return;
+        temporary.SelectBitmap(font.strip.Get());
+        source = temporary.Get();
+    }
     for (const wchar_t* p = text; *p; ++p, x += font.glyphWidth) {
         const wchar_t* found = std::wcschr(font.characters, *p);
         if (!found) continue;
         const int index = static_cast<int>(found - font.characters);
-        BitBlt(dc, x, y, font.glyphWidth, font.glyphHeight, glyphs.Get(), index * font.glyphWidth, 0, SRCCOPY);
+        BitBlt(dc, x, y, font.glyphWidth, font.glyphHeight, source, index * font.glyphWidth, 0, SRCCOPY);
     }
 }
 
-void DrawScore(HDC dc, int x, int y, int value) {
-    DigitFont font(IDB_DIGITS, kDigitWidth, kDigitHeight, kDigitCharacters);
+namespace {
+
+void DrawScoreWith(const DigitFont& font, HDC dc, int x, int y, int value) {
     wchar_t text[16];
     wsprintfW(text, L"%06d", value);
     DrawDigits(font, dc, x, y, text);
+}
+
+}  // namespace
+
+void DrawScore(HDC dc, int x, int y, int value) {
+    DigitFont font(IDB_DIGITS, kDigitWidth, kDigitHeight, kDigitCharacters);
+    DrawScoreWith(font, dc, x, y, value);
 }
 
 BoardPainter::BoardPainter() : GameBoard(5) {}
@@ -66,6 +86,11 @@ void BoardPainter::CellChanged(DrawContext context, int column, int row) {
 
 void BoardPainter::ScoreChanged(DrawContext context) {
     HDC dc = static_cast<HDC>(context);
+    if (scoreDigits) {
+        DrawScoreWith(*scoreDigits, dc, kBestX, kBandY, Best());
+        DrawScoreWith(*scoreDigits, dc, kScoreX, kBandY, Score());
+        return;
+    }
     DrawScore(dc, kBestX, kBandY, Best());
     DrawScore(dc, kScoreX, kBandY, Score());
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "framework/gdi.h"
 #include "framework/paths.h"
 #include "framework/window.h"
@@ -29,10 +31,18 @@ public:
     // Loads bitmap resource `bitmapId`; the font owns it.
     DigitFont(UINT bitmapId, int glyphWidth, int glyphHeight, const wchar_t* characters);
 
+    // Selects the strip into a memory context of the font's own, so that
+    // every later draw is block copies only. For a font that is kept and
+    // drawn often (the score band); a font made for one draw need not.
+    void KeepSelected();
+
     FBitmap strip;
     int glyphWidth;
     int glyphHeight;
     const wchar_t* characters;
+    // Declared after the strip: the context gives the strip back before the
+    // strip is deleted.
+    FMemoryDC glyphs;
 };
 
 // Draws `text` at (x, y), one glyph cell per character; a character without
@@ -76,4 +86,8 @@ public:
     FMemoryDC backgroundDC;
     FBitmap pieceBitmap;
     FBitmap backgroundLayer;
+    // The score digits, loaded by the layout and kept while it stands, so
+    // that a move's band costs a few block copies; empty before the first
+    // layout, when the band loads them for each draw.
+    std::optional<DigitFont> scoreDigits;
 };

@@ -194,6 +194,8 @@ void GameWindow::LayoutBoard() {
         board.pieceBitmap.Reset(LoadBuiltInBitmap(IDB_PIECES));
     }
     board.pieceDC.SelectBitmap(board.pieceBitmap.Get());
+    board.scoreDigits.emplace(IDB_DIGITS, kDigitWidth, kDigitHeight, kDigitCharacters);
+    board.scoreDigits->KeepSelected();
 
     int stripWidth = 0, stripHeight = 0;
     if (!GetBitmapSize(board.pieceBitmap.Get(), stripWidth, stripHeight)) stripWidth = stripHeight = 0;

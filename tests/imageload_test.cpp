@@ -175,6 +175,10 @@ TEST(BmpFile, HostileFilesGiveNullAndAreClosed) {
         {"offset inside the header", with([](Bmp& b) { b.offset = 14 + 39; })},
         {"offset beyond the file", with([](Bmp& b) { b.offset = 100000; })},
         {"offset 0xFFFFFFFF", with([](Bmp& b) { b.offset = 0xFFFFFFFF; })},
+        // Files long enough to hold their pixels from any of these offsets:
+        // only the offset's lower bound refuses them.
+        {"offset 0 in a 3 KB file", with([](Bmp& b) { b.width = b.height = 32; b.pixels.resize(3072); b.offset = 0; })},
+        {"offset 13 in a 3 KB file", with([](Bmp& b) { b.width = b.height = 32; b.pixels.resize(3072); b.offset = 13; })},
         {"core header", with([](Bmp& b) { b.headerSize = 12; })},
         {"header size 41", with([](Bmp& b) { b.headerSize = 41; })},
         {"header longer than the block", with([](Bmp& b) { b.headerSize = 124; b.offset = 14 + 40; })},
