@@ -12,6 +12,9 @@
 #   --wait N      seconds to wait before the screenshot (default 5)
 #
 # Without a display, ./run.sh says so and takes a screenshot instead.
+# The Wine prefix and the device folder live in $PEBBLORA_RUN_DIR (default
+# build/): wineprefix/ and device/. A run dir that does not exist yet is
+# made from nothing, as on a newcomer's first start.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
@@ -23,7 +26,7 @@ while [ $# -gt 0 ]; do
         --skin) skin=$2; shift ;;
         --shot) shot=$2; shift ;;
         --wait) wait_seconds=$2; shift ;;
-        -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,/^set -euo/{/^set/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
         *) echo "run.sh: unknown option $1 (see ./run.sh --help)" >&2; exit 2 ;;
     esac
     shift
@@ -35,15 +38,22 @@ if [ -n "$skin" ] && [ "$skin" != none ] && [ ! -f "$root/skins/$skin/$skin.ini"
 fi
 export PEBBLORA_SKIN=$skin
 
-source "$root/tools/install-deps.sh"
-pebblora_install_deps
-export PEBBLORA_BUILD="$root/build"
-pebblora_build "$root" "$PEBBLORA_BUILD"
+export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
+# The Xvfb re-run below finds everything installed and built.
+if [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
+    source "$root/tools/install-deps.sh"
+    pebblora_install_deps || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 1; }
+    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp ||
+        { echo "run.sh: building the program failed (see the compiler's messages above)" >&2; exit 1; }
+fi
 
-export WINEPREFIX="$PEBBLORA_BUILD/wineprefix"
-export PEBBLORA_DEVICE="$PEBBLORA_BUILD/device"
+export PEBBLORA_RUN_DIR="${PEBBLORA_RUN_DIR:-$PEBBLORA_BUILD}"
+export WINEPREFIX="$PEBBLORA_RUN_DIR/wineprefix"
+export PEBBLORA_DEVICE="$PEBBLORA_RUN_DIR/device"
 source "$root/tools/wine-env.sh"
-if [ $japanese -eq 1 ]; then export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; fi
+# The launcher sets the system language for Wine (see launch-device.sh).
+export PEBBLORA_LANGUAGE=en
+[ $japanese -eq 1 ] && PEBBLORA_LANGUAGE=ja
 
 if [ -z "${DISPLAY:-}" ] && [ -z "$shot" ]; then
     shot="$PEBBLORA_BUILD/shot.png"

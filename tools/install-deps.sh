@@ -3,7 +3,7 @@
 
 PEBBLORA_PACKAGES=(
     cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
-    wine wine64 xvfb xauth fonts-ipafont-gothic xdotool imagemagick python3
+    wine wine64 fonts-wine xvfb xauth fonts-ipafont-gothic xdotool imagemagick python3
 )
 
 pebblora_install_deps() {
@@ -21,11 +21,17 @@ pebblora_install_deps() {
         { $sudo apt-get update </dev/null && $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null; }
 }
 
-# Configures (once) and builds the tree under build/.
+# Configures (once) and builds the tree under build/: the targets named
+# after the two folders, or everything.
 pebblora_build() {
     local root=$1 build=$2
+    shift 2
     if [ ! -f "$build/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+        cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || return 1
     fi
-    cmake --build "$build" -j "$(nproc)"
+    if [ $# -gt 0 ]; then
+        cmake --build "$build" -j "$(nproc)" --target "$@"
+    else
+        cmake --build "$build" -j "$(nproc)"
+    fi
 }

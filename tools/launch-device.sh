@@ -1,39 +1,59 @@
 #!/usr/bin/env bash
 # Prepares the prefix and the device, installs the program and starts it in
-# a device-sized virtual desktop. Called by run.sh with the environment set:
+# a device-sized virtual desktop. Called by run.sh with the environment set
+# (WINEPREFIX, PEBBLORA_BUILD, PEBBLORA_DEVICE):
 #   launch-device.sh HIRES(0|1) SHOT_FILE_OR_EMPTY WAIT_SECONDS
 # PEBBLORA_SKIN, when set, names the sample skin to start with ("none":
 # forget the remembered one).
-set -euo pipefail
+#
+# Every step checks its own outcome: a failure names the step and the reason
+# on stderr and ends the launcher with a non-zero code. Nothing ends it
+# silently.
+set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
 
-pebblora_ensure_prefix
-if [[ "${LANG:-}" == ja_* ]]; then pebblora_japanese_fonts on; else pebblora_japanese_fonts off; fi
-pebblora_ensure_device "$PEBBLORA_DEVICE"
-# The storage card of the default profile below is this root folder.
-mkdir -p "$PEBBLORA_DEVICE/Storage Card"
-install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
-cp "$PEBBLORA_BUILD/app/pebblora.exe" "$install_dir/"
-cp "$PEBBLORA_BUILD/app/IMGDECMP.DLL" "$install_dir/"
-# The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
-skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
-mkdir -p "$skins_dir"
-cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/"
-
-# The remembered skin: the device path of the sample's INI file, or empty.
-if [ -n "${PEBBLORA_SKIN:-}" ]; then
-    skin_path=""
-    [ "$PEBBLORA_SKIN" != none ] && skin_path="\\My Documents\\Skins\\$PEBBLORA_SKIN\\$PEBBLORA_SKIN.ini"
-    wine reg add 'HKCU\Software\Marrowvale\Pebblora' /v skin /t REG_SZ /d "$skin_path" /f >/dev/null 2>&1 ||
-        echo "launch-device.sh: could not remember the skin $PEBBLORA_SKIN" >&2
+# Wine takes the system language from LC_ALL (LANG alone is not enough
+# while the locale is not installed on the host). The assignment makes bash
+# warn that it cannot use that locale itself, which is of no concern here.
+if [ "${PEBBLORA_LANGUAGE:-en}" = ja ]; then
+    { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 fi
 
+# Ends the launcher: "run.sh: <step> failed: <reason>".
+fail() {
+    echo "run.sh: $1 failed: $2" >&2
+    exit 1
+}
+
+pebblora_ensure_prefix || fail "preparing the Wine prefix" "see the lines above"
+
+pebblora_ensure_device "$PEBBLORA_DEVICE" && mkdir -p "$PEBBLORA_DEVICE/Storage Card" ||
+    fail "laying out the device" "cannot create the folders of $PEBBLORA_DEVICE"
+install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
+for file in pebblora.exe IMGDECMP.DLL; do
+    [ -f "$PEBBLORA_BUILD/app/$file" ] || fail "installing the program" "$PEBBLORA_BUILD/app/$file was not built"
+    cp "$PEBBLORA_BUILD/app/$file" "$install_dir/" || fail "installing the program" "cannot copy $file to $install_dir"
+done
+# The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
+skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
+mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
+    fail "installing the sample skins" "cannot copy skins/ to $skins_dir"
+
 if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
-# The screen density and a realistic device profile; see docs/device-profile.md.
+# The remembered skin (a device path, or empty), the screen density and a
+# realistic device profile (docs/device-profile.md), in one import.
+skin_lines=""
+if [ -n "${PEBBLORA_SKIN:-}" ]; then
+    skin_path=""
+    [ "$PEBBLORA_SKIN" != none ] && skin_path="\\\\My Documents\\\\Skins\\\\$PEBBLORA_SKIN\\\\$PEBBLORA_SKIN.ini"
+    skin_lines=$(printf '[HKEY_CURRENT_USER\\Software\\Marrowvale\\Pebblora]\n"skin"="%s"\n' "$skin_path")
+fi
 reg="$WINEPREFIX/pebblora-launch.reg"
-cat >"$reg" <<REG
+cat >"$reg" <<REG || fail "writing the device settings" "cannot write $reg"
 REGEDIT4
+
+$skin_lines
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
 "LogPixels"=dword:$(printf '%08x' $dpi)
@@ -55,16 +75,41 @@ REGEDIT4
 "TotalBytes"=hex(b):00,00,00,08,00,00,00,00
 "FreeBytes"=hex(b):00,00,74,05,00,00,00,00
 REG
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 ||
+    fail "writing the device settings" "wine regedit could not import $reg"
 
-cd "$PEBBLORA_DEVICE"
+# Last of the registry steps, right before the program (see wine-env.sh).
+pebblora_font_links "${PEBBLORA_LANGUAGE:-en}" || fail "linking the Japanese font" "wine regedit could not import the font links"
+
+cd "$PEBBLORA_DEVICE" || fail "starting the program" "cannot enter $PEBBLORA_DEVICE"
 program="${PEBBLORA_DRIVE^^}:\\Program Files\\Pebblora\\pebblora.exe"
 if [ -z "$shot" ]; then
     exec wine explorer "/desktop=Pebblora,$size" "$program"
 fi
-wine explorer "/desktop=Pebblora,$size" "$program" &
+
+# Headless: wait for the desktop, let the program draw, and take the picture
+# once two shots in a row agree (a slow first start keeps drawing longer).
+wine explorer "/desktop=Pebblora,$size" "$program" >/dev/null 2>&1 &
+launcher=$!
+desktop=""
+for _ in $(seq 1 300); do
+    desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
+    [ -n "$desktop" ] && break
+    kill -0 "$launcher" 2>/dev/null || break
+    sleep 0.2
+done
+if [ -z "$desktop" ]; then
+    wineserver -k
+    fail "starting the program" "the device desktop did not appear within 60 s"
+fi
 sleep "$wait_seconds"
-desktop=$(xdotool search --name "^Pebblora - " 2>/dev/null | head -n 1)
-import -window "${desktop:-root}" "$shot"
+previous=""
+for _ in $(seq 1 40); do
+    import -window "$desktop" "$shot" 2>/dev/null || { wineserver -k; fail "taking the screenshot" "import could not read the desktop"; }
+    current=$(md5sum <"$shot")
+    [ "$current" = "$previous" ] && break
+    previous=$current
+    sleep 0.5
+done
 echo "Screenshot: $shot"
 wineserver -k

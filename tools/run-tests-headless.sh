@@ -9,6 +9,9 @@ pebblora_default_desktop 1024x768
 # process alive for the whole run spares each test the start of Wine's
 # services (seconds instead of a tenth of one).
 wineserver -p5
+# Wine's services start with the first process; let them finish before the
+# first test (or the listing of its cases) competes with them.
+wine cmd.exe /c exit >/dev/null 2>&1
 wine cmd.exe /c "ping -n 3600 127.0.0.1 >nul" >/dev/null 2>&1 &
 keeper=$!
 cd "$PEBBLORA_BUILD"

@@ -14,13 +14,39 @@ export WINEARCH=win64
 # The drive letter under which a device folder appears inside Wine.
 PEBBLORA_DRIVE=${PEBBLORA_DRIVE:-t}
 
-# Creates the Wine prefix once (wineboot takes a few seconds).
+# Creates the Wine prefix once (wineboot takes a few seconds) and gives it
+# Wine's own interface fonts. Returns non-zero, with the reason on stderr,
+# when the prefix cannot be made.
 pebblora_ensure_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        mkdir -p "$WINEPREFIX" || return 1
+        local log="$WINEPREFIX.wineboot.log"
+        wineboot -i >"$log" 2>&1
         wineserver -w
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "could not create the Wine prefix $WINEPREFIX (wineboot -i); its output:" >&2
+            tail -n 20 "$log" >&2
+            return 1
+        fi
     fi
+    pebblora_wine_fonts
+}
+
+# Debian's Wine looks for the fonts it ships (Tahoma, Marlett ...) under
+# "<data dir>\../fonts", a path whose "/" the NT path layer cannot resolve,
+# so a prefix never sees the files of the fonts-wine package: captions draw
+# their close box from a stand-in font (the letter "r" instead of Marlett's
+# cross) and the interface font is whatever fontconfig offers. Wine reads
+# C:\windows\Fonts of the prefix as well, so the files are linked there.
+PEBBLORA_WINE_FONTS=${PEBBLORA_WINE_FONTS:-/usr/share/wine/fonts}
+pebblora_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -e "$fonts/marlett.ttf" ] && [ -e "$fonts/tahoma.ttf" ] && return 0
+    if [ ! -f "$PEBBLORA_WINE_FONTS/marlett.ttf" ]; then
+        echo "Wine's fonts are missing ($PEBBLORA_WINE_FONTS/marlett.ttf): install the package fonts-wine" >&2
+        return 1
+    fi
+    mkdir -p "$fonts" && ln -sf "$PEBBLORA_WINE_FONTS"/*.ttf "$fonts/"
 }
 
 # Lays out a device folder ($1) with the folders every device has and maps it
@@ -49,25 +75,34 @@ pebblora_default_desktop() {
     fi
 }
 
-# Japanese text in the interface fonts: `pebblora_japanese_fonts on|off`.
-# The prefix's interface fonts have no kana or kanji, and the font Wine
-# picks for a Shift-JIS font without a face has no Latin letters or digits.
-# For a Japanese run the free IPA Gothic is linked behind them; an English
-# run takes the links out again, since a linked face that the prefix lacks
-# would otherwise be drawn entirely in IPA Gothic.
-pebblora_japanese_fonts() {
-    local state=$1
-    local marker="$WINEPREFIX/pebblora-fontlink.state"
-    [ "$(cat "$marker" 2>/dev/null)" = "$state" ] && return 0
-    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-    local face
-    for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" \
-                "Droid Sans Fallback"; do
-        if [ "$state" = on ]; then
-            wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >/dev/null 2>&1
-        else
-            wine reg delete "$key" /v "$face" /f >/dev/null 2>&1
-        fi
-    done
-    echo "$state" >"$marker"
+# Japanese text in the interface fonts: `pebblora_font_links ja|en`.
+# Wine's interface fonts have no kana or kanji. For a Japanese run the free
+# IPA Gothic is linked behind them (FontLink\SystemLink); an English run takes
+# the links out, since a linked face the prefix lacks would be drawn wholly
+# in IPA Gothic.
+#
+# Wine rewrites the links of Tahoma, Microsoft Sans Serif and Lucida Sans
+# Unicode with its own defaults (faces this prefix does not have) whenever
+# a process starts under another code page than the last one did. So the
+# links are written on every start, never remembered, and by a process that
+# itself starts under the run's language: by the time it writes them, its
+# own start has made any rewrite Wine had pending, and the program that
+# follows finds the code page unchanged.
+PEBBLORA_LINKED_FACES=(Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
+pebblora_font_links() {
+    local language=$1 file="$WINEPREFIX/pebblora-fontlinks.reg" face value
+    {
+        printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
+        for face in "${PEBBLORA_LINKED_FACES[@]}"; do
+            # The multi-string "ipag.ttf,IPAGothic" (ANSI bytes in a
+            # REGEDIT4 file, two terminators), or a deletion.
+            if [ "$language" = ja ]; then
+                value=$(printf 'ipag.ttf,IPAGothic' | od -An -tx1 -v | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g')
+                printf '"%s"=hex(7):%s,00,00\n' "$face" "$value"
+            else
+                printf '"%s"=-\n' "$face"
+            fi
+        done
+    } >"$file"
+    wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
 }

@@ -10,32 +10,11 @@ show the centre of one of the first COLOURS pieces of the strip, every one of
 those pieces must appear, and the strip of the view right of the last column
 must be left white. Prints what it found; exits 1 on any mismatch.
 """
-import subprocess
 import sys
 
+from pixels import at, read_ppm
+
 TOLERANCE = 48  # summed channel difference; JPEG pieces are decoded twice
-
-
-def read_ppm(path):
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos:]
-
-
-def at(image, x, y):
-    width, _, pixels = image
-    i = (y * width + x) * 3
-    return tuple(pixels[i:i + 3])
 
 
 def close(a, b):

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# End-to-end: a newcomer's first starts. From a run dir that does not exist,
+# ./run.sh --shot in English, then twice in a row in Japanese: each shows the
+# game, the Japanese menu labels are drawn with glyphs (not the missing-glyph
+# box), and the About sheet's caption draws its close box as a cross in both
+# languages.
+set -uo pipefail
+E2E_NAME=newcomer
+source "$(dirname "$0")/lib.sh"
+fresh_run_dir
+
+for run in en ja-1 ja-2; do
+    options=()
+    [ "$run" != en ] && options=(--ja)
+    shot="$E2E_SHOTS/$run.png"
+    if ! run_sh "${options[@]}" --shot "$shot" >"$E2E_SHOTS/$run.log" 2>&1; then
+        fail "./run.sh ${options[*]} --shot ended with an error:"
+        cat "$E2E_SHOTS/$run.log"
+        continue
+    fi
+    check_game_screen "$shot"
+    python3 "$E2E_DIR/check_text.py" glyphs "$shot" $label_rect 3 || fail "$run: the menu-bar label is not drawn with glyphs"
+done
+# The Japanese label is not the English one.
+if [ -f "$E2E_SHOTS/en.png" ] && [ -f "$E2E_SHOTS/ja-2.png" ]; then
+    en=$(convert "$E2E_SHOTS/en.png" -crop 72x22+0+296 +repage -format "%#" info:)
+    ja=$(convert "$E2E_SHOTS/ja-2.png" -crop 72x22+0+296 +repage -format "%#" info:)
+    [ "$en" != "$ja" ] || fail "the Japanese start shows the English menu label"
+fi
+
+# The About sheet (F1) in both languages: a caption with a close box.
+for language in en ja; do
+    options=()
+    [ "$language" = ja ] && options=(--ja)
+    start_program "${options[@]}" || continue
+    tap 120 $((view_top + 10))
+    xdotool key F1
+    sleep 2
+    shoot "$E2E_SHOTS/about-$language.png"
+    python3 "$E2E_DIR/check_text.py" cross "$E2E_SHOTS/about-$language.png" $caption_rect ||
+        fail "$language: the About sheet's close box is not a cross"
+    # The sheet closes with its Cancel; then Ctrl+Q ends the program.
+    xdotool key Escape
+    sleep 1
+    stop_program || fail "$language: Ctrl+Q did not end the program"
+done
+finish
