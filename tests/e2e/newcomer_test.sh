@@ -9,6 +9,16 @@ E2E_NAME=newcomer
 source "$(dirname "$0")/lib.sh"
 fresh_run_dir
 
+# A launcher that cannot make its prefix says which step failed and exits
+# non-zero (a file stands where the run dir's folder must go).
+blocked="$E2E_SHOTS/not-a-folder"
+touch "$blocked"
+PEBBLORA_RUN_DIR="$blocked/run" "$PEBBLORA_ROOT/run.sh" --shot "$E2E_SHOTS/never.png" >"$E2E_SHOTS/blocked.log" 2>&1
+status=$?
+[ "$status" -ne 0 ] || fail "./run.sh reported success although its prefix could not be made"
+grep -q "run.sh: preparing the Wine prefix failed" "$E2E_SHOTS/blocked.log" ||
+    { fail "./run.sh did not name the failing step; it said:"; cat "$E2E_SHOTS/blocked.log"; }
+
 for run in en ja-1 ja-2; do
     options=()
     [ "$run" != en ] && options=(--ja)
