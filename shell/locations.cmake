@@ -1,0 +1,1 @@
+target_sources(pebblora_shell PRIVATE ${CMAKE_CURRENT_LIST_DIR}/locations.cpp)
