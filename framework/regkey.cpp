@@ -5,9 +5,9 @@
 
 FRegKey::~FRegKey() { Close(); }
 
-LONG FRegKey::Open(const wchar_t* subkey) {
+LONG FRegKey::Open(const wchar_t* subkey, REGSAM access) {
     Close();
-    LONG result = RegOpenKeyExW(root_, subkey, 0, KEY_ALL_ACCESS, &key_);
+    LONG result = RegOpenKeyExW(root_, subkey, 0, access, &key_);
     if (result != ERROR_SUCCESS) key_ = nullptr;
     return result;
 }

@@ -16,8 +16,10 @@ public:
     FRegKey(const FRegKey&) = delete;
     FRegKey& operator=(const FRegKey&) = delete;
 
-    // Opens an existing subkey (closing the key held before).
-    [[nodiscard]] LONG Open(const wchar_t* subkey);
+    // Opens an existing subkey (closing the key held before). Keys that are
+    // only read should ask for KEY_READ: shared keys of the machine refuse
+    // write access to ordinary users.
+    [[nodiscard]] LONG Open(const wchar_t* subkey, REGSAM access = KEY_ALL_ACCESS);
     // Creates the subkey or opens it when it exists (closing the key held before).
     [[nodiscard]] LONG Create(const wchar_t* subkey);
     // Closes the held key; 0 when none was open.

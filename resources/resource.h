@@ -49,3 +49,20 @@
 #define IDC_ABOUT_WEBPAGE   11904
 #define IDC_ABOUT_EMAIL     11905
 #define IDC_ABOUT_NOTE      11906
+
+// Shell services: the standard images of the shared image lists, listed
+// here in resource order; the lists load them in the order of
+// kStandardIconIds (shell/iconcache.cpp).
+#define IDI_SHELL_PROGRAM       110   // program window
+#define IDI_SHELL_DOCUMENT      111   // document page
+#define IDI_SHELL_SHORTCUT      112   // overlay: shortcut arrow
+#define IDI_SHELL_IN_ROM        113   // overlay: memory chip
+#define IDI_SHELL_ROM_SHORTCUT  114   // overlay: shortcut arrow with memory chip
+#define IDI_SHELL_DATABASE      115   // stack of pages
+#define IDI_SHELL_FOLDER        130   // closed folder
+#define IDI_SHELL_MY_DEVICE     133   // handheld device
+#define IDI_SHELL_MY_NETWORK    134   // networked computers
+#define IDI_SHELL_MY_DOCUMENTS  135   // open folder with a document
+#define IDI_SHELL_FAVORITES     138   // open folder with a red item
+#define IDI_SHELL_CHECKLIST     139   // checklist with a pen
+#define IDI_SHELL_STORE         140   // cylinder with an arrow

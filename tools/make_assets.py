@@ -615,6 +615,9 @@ def main():
     for name, draw in (("memory.ico", memory_icon), ("storagecard.ico", storage_card_icon),
                        ("battery.ico", battery_icon)):
         write_ico(os.path.join(RESOURCES, "icons", name), [draw(s) for s in (16, 32, 48, 64)])
+    # The standard images of the file dialog's image lists.
+    from shell_icons import write_shell_icons
+    write_shell_icons(os.path.join(RESOURCES, "icons"))
 
     bitmaps = os.path.join(RESOURCES, "bitmaps")
     os.makedirs(bitmaps, exist_ok=True)
