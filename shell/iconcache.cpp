@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include <climits>
 #include <cwchar>
 #include <string_view>
 
@@ -43,9 +44,10 @@ struct IconCacheData {
 IconCacheData* gIcons = nullptr;
 int gIconHandles = 0;
 
-// 32-bit colour keeps the icons as drawn: a list made with the colour depth
-// left open holds only 16 colours on the desktop.
-constexpr UINT kListFlags = ILC_MASK | ILC_COLOR32;
+// A list made with the colour depth left open holds only 16 colours on the
+// desktop. 24 bits keep the icons' colours; 32 would keep their soft edges
+// too, but the platform's lists then draw no overlays.
+constexpr UINT kListFlags = ILC_MASK | ILC_COLOR24;
 
 SIZE LargeIconSize() { return {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)}; }
 SIZE SmallIconSize() { return {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)}; }
@@ -116,14 +118,23 @@ void DestroyCache() {
     gIcons = nullptr;
 }
 
-// Takes icon `number` out of `file` at both sizes into the holders (each
-// left empty when the file gives none).
+// Icon `number` of `file` at the large or the small size, or null.
+HICON ExtractOneIcon(const wchar_t* file, int number, bool large) {
+    HICON icon = nullptr;
+    const UINT extracted = large ? ExtractIconExW(file, number, &icon, nullptr, 1)
+                                 : ExtractIconExW(file, number, nullptr, &icon, 1);
+    // A file without icons may leave anything in the handle: only a count
+    // says it is an icon.
+    return extracted == 0 || extracted == UINT_MAX ? nullptr : icon;
+}
+
+// Takes icon `number` out of `file` at both sizes into the holders (left as
+// they were when the file gives none).
 void ExtractIcons(const wchar_t* file, int number, FIcon& large, FIcon& small) {
-    HICON largeIcon = nullptr;
-    HICON smallIcon = nullptr;
-    ExtractIconExW(file, number, &largeIcon, &smallIcon, 1);
-    large.Reset(largeIcon);
-    small.Reset(smallIcon);
+    // One size per call: asked for both at once, the platform fills the
+    // small icon with the wrong picture data.
+    large.Reset(ExtractOneIcon(file, number, true));
+    small.Reset(ExtractOneIcon(file, number, false));
 }
 
 // A copy of `icon` drawn at `size`; the given icon stays the caller's.

@@ -140,12 +140,14 @@ def rom_overlay(size):
 
 
 def rom_shortcut_overlay(size):
-    """The chip behind, the shortcut box in front of it."""
+    """The chip behind, the shortcut box in front of it, both inside the
+    lower-left quarter."""
     c = Canvas(size, size)
     u = size / 32.0
-    side = mark_side(size) - 2.0
-    chip_mark(c, u, 0.0, 32.0 - side, side)
-    shortcut_mark(c, u, side * 0.5, 32.0 - side * 1.5, side)
+    box = 11.0 if size >= 24 else 12.0
+    chip = 10.0
+    chip_mark(c, u, 0.0, 32.0 - chip, chip)
+    shortcut_mark(c, u, 16.0 - box, 16.0, box)
     return c
 
 
