@@ -16,9 +16,19 @@
 #include "shell/filetypes.h"
 
 const int kStandardIconIds[kStandardImageCount] = {
-    IDI_SHELL_DOCUMENT,  IDI_SHELL_PROGRAM,   IDI_SHELL_FOLDER,      IDI_SHELL_SHORTCUT, IDI_SHELL_IN_ROM,
-    IDI_SHELL_ROM_SHORTCUT, IDI_SHELL_DATABASE, IDI_SHELL_CHECKLIST, IDI_SHELL_STORE,    IDI_SHELL_MY_DEVICE,
-    IDI_SHELL_MY_NETWORK, IDI_SHELL_MY_DOCUMENTS, IDI_SHELL_FAVORITES,
+    IDI_SHELL_DOCUMENT,      // 0
+    IDI_SHELL_PROGRAM,       // 1
+    IDI_SHELL_FOLDER,        // 2
+    IDI_SHELL_SHORTCUT,      // 3, overlay 1
+    IDI_SHELL_IN_ROM,        // 4, overlay 2
+    IDI_SHELL_ROM_SHORTCUT,  // 5, overlay 3
+    IDI_SHELL_DATABASE,      // 6
+    IDI_SHELL_CHECKLIST,     // 7
+    IDI_SHELL_STORE,         // 8
+    IDI_SHELL_MY_DEVICE,     // 9
+    IDI_SHELL_MY_NETWORK,    // 10
+    IDI_SHELL_MY_DOCUMENTS,  // 11
+    IDI_SHELL_FAVORITES,     // 12
 };
 
 namespace {

@@ -76,4 +76,4 @@ int GetFileIconIndex(ShellIconCache& cache, const wchar_t* path, DWORD attribute
 // the file gives no icon a copy of `fallback` is added instead; without a
 // fallback the result is -1 and nothing is cached. `fallback` stays the
 // caller's.
-int AddIconFromFile(ShellIconCache& cache, const wchar_t* key, const wchar_t* file, int number, HICON fallback);
+[[nodiscard]] int AddIconFromFile(ShellIconCache& cache, const wchar_t* key, const wchar_t* file, int number, HICON fallback);
