@@ -29,48 +29,11 @@ private:
     int savedDpi_ = ScreenDpiX;
 };
 
-// Writes icon group `id` of this executable as an .ico file.
-bool WriteIconFile(int id, const std::wstring& path) {
-#pragma pack(push, 2)
-    struct GroupEntry {
-        BYTE width, height, colours, reserved;
-        WORD planes, bits;
-        DWORD bytes;
-        WORD id;
-    };
-#pragma pack(pop)
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
-    if (!group) return false;
-    const auto* header = static_cast<const WORD*>(LockResource(LoadResource(module, group)));
-    const WORD count = header[2];
-    const auto* entries = reinterpret_cast<const GroupEntry*>(header + 3);
-    std::string file(reinterpret_cast<const char*>(header), 6);
-    std::string images;
-    DWORD offset = 6 + 16 * count;
-    for (WORD i = 0; i < count; ++i) {
-        HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(entries[i].id), RT_ICON);
-        if (!image) return false;
-        const DWORD size = SizeofResource(module, image);
-        file.append(reinterpret_cast<const char*>(&entries[i]), 12);
-        file.append(reinterpret_cast<const char*>(&offset), 4);
-        images.append(static_cast<const char*>(LockResource(LoadResource(module, image))), size);
-        offset += size;
-    }
-    file += images;
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr) &&
-                    written == file.size();
-    CloseHandle(out);
-    return ok;
-}
-
-// A program built without any icon, beside this test executable.
-std::wstring ProgramWithoutIcon() {
+// A file the build puts beside this test executable: a program built
+// without any icon, and the program's icon as an .ico file.
+std::wstring BesideTest(const wchar_t* name) {
     std::wstring path = OwnExecutable();
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"noicon_fixture.exe";
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
 }
 
 // Files of every kind in a scratch folder of the test device.
@@ -82,10 +45,9 @@ struct IconFiles {
 
     IconFiles() {
         EXPECT_TRUE(CopyFileW(OwnExecutable().c_str(), withIcon.c_str(), FALSE));
-        EXPECT_TRUE(CopyFileW(ProgramWithoutIcon().c_str(), withoutIcon.c_str(), FALSE))
-            << "noicon_fixture.exe is missing beside the test";
-        EXPECT_TRUE(WriteIconFile(IDI_APP, iconFile));
-        EXPECT_TRUE(WriteIconFile(IDI_APP, folder / L"pebble.ic2"));
+        EXPECT_TRUE(CopyFileW(BesideTest(L"noicon_fixture.exe").c_str(), withoutIcon.c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(BesideTest(L"app.ico").c_str(), iconFile.c_str(), FALSE));
+        EXPECT_TRUE(CopyFileW(iconFile.c_str(), (folder / L"pebble.ic2").c_str(), FALSE));
         folder.WriteFile(L"broken.exe", "MZ but not a program");
         folder.WriteFile(L"empty.ico", "");
         folder.WriteFile(L"text.ico", "plain text, not an icon");
