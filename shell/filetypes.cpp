@@ -10,7 +10,7 @@
 
 namespace {
 
-using TypeMap = FMap<TypeText, FileTypeInfo*, std::less<>>;
+using TypeMap = FMap<ShellText, FileTypeInfo*, std::less<>>;
 
 // The process's table, shared by every handle.
 struct TypeTableData {
@@ -26,7 +26,7 @@ int gHandles = 0;
 // empty, when the value is missing, is not a string, is empty or does not
 // fit a path buffer: a value cut short would name another key or file, so
 // it counts as absent.
-bool ReadDefaultValue(HKEY key, TypeText& out) {
+bool ReadDefaultValue(HKEY key, ShellText& out) {
     out.clear();
     // One unit more than the data may fill, for the terminator that stored
     // strings need not carry.
@@ -46,7 +46,7 @@ bool ReadDefaultValue(HKEY key, TypeText& out) {
 
 // The same for HKEY_CLASSES_ROOT\subkey; a key that cannot be opened
 // leaves `out` empty too.
-bool ReadDefaultText(const wchar_t* subkey, TypeText& out) {
+bool ReadDefaultText(const wchar_t* subkey, ShellText& out) {
     FRegKey key(HKEY_CLASSES_ROOT);
     if (key.Open(subkey, KEY_READ) != ERROR_SUCCESS) {
         out.clear();
@@ -62,10 +62,10 @@ void ReadFileTypeInfo(const wchar_t* extension, FileTypeInfo& info) {
     info.extensions = extension;
     if (!ReadDefaultValue(key.Handle(), info.typeKey)) return;
     ReadDefaultText(info.typeKey.c_str(), info.description);
-    TypeText subkey = info.typeKey + L"\\Shell\\Open\\Command";
+    ShellText subkey = info.typeKey + L"\\Shell\\Open\\Command";
     ReadDefaultText(subkey.c_str(), info.openCommand);
     subkey = info.typeKey + L"\\DefaultIcon";
-    TypeText location;
+    ShellText location;
     if (ReadDefaultText(subkey.c_str(), location)) {
         info.iconNumber = ParseIconLocation(location.data());
         info.iconFile = location.c_str();  // up to the cut ParseIconLocation made
@@ -74,7 +74,7 @@ void ReadFileTypeInfo(const wchar_t* extension, FileTypeInfo& info) {
 
 // Enters one extension key of HKEY_CLASSES_ROOT into the table.
 void AddExtension(TypeTableData& table, const wchar_t* name) {
-    TypeText extension(name);
+    ShellText extension(name);
     LowerText(extension);
     // Two spellings of one extension (a user's and the machine's
     // registration) name the same files: the first seen wins.
@@ -112,7 +112,7 @@ void BuildTable(TypeTableData& table) {
 
 }  // namespace
 
-void LowerText(TypeText& text) {
+void LowerText(ShellText& text) {
     if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
 }
 
@@ -131,7 +131,7 @@ FileTypeTable::~FileTypeTable() {
 }
 
 const FileTypeInfo* FileTypeTable::FindByExtension(const wchar_t* extension) const {
-    TypeText key(extension);
+    ShellText key(extension);
     LowerText(key);
     auto found = gTable->byExtension.find(key);
     return found == gTable->byExtension.end() ? nullptr : found->second;

@@ -20,17 +20,17 @@
 #include "framework/fobject.h"
 
 // An owned UTF-16 text from the framework's pool.
-using TypeText = std::basic_string<wchar_t, std::char_traits<wchar_t>, FAllocator<wchar_t>>;
+using ShellText = std::basic_string<wchar_t, std::char_traits<wchar_t>, FAllocator<wchar_t>>;
 
 // One registered type. An empty text means the field was not read.
 struct FileTypeInfo {
-    TypeText typeKey;      // the type's own key below HKEY_CLASSES_ROOT
-    TypeText description;  // default value of the type's key
+    ShellText typeKey;      // the type's own key below HKEY_CLASSES_ROOT
+    ShellText description;  // default value of the type's key
     // Every extension of the type, each with its dot, without separators, in
     // registry order: the first as the registry spells it, later ones lowered.
-    TypeText extensions;
-    TypeText openCommand;  // default value of <type>\Shell\Open\Command
-    TypeText iconFile;     // <type>\DefaultIcon before its first comma, unquoted
+    ShellText extensions;
+    ShellText openCommand;  // default value of <type>\Shell\Open\Command
+    ShellText iconFile;     // <type>\DefaultIcon before its first comma, unquoted
     int iconNumber = 0;    // the number after that comma; negative: a resource id
 };
 
@@ -64,7 +64,7 @@ private:
 
 // Lowers a text in place as the type table and the icon cache do for their
 // keys, so that both agree on what "the same extension" is.
-void LowerText(TypeText& text);
+void LowerText(ShellText& text);
 
 // The type text of a file for the interface language at the moment of the
 // call: "File Folder" for a folder, "Shortcut" for a .lnk name, the

@@ -34,7 +34,7 @@ const int kStandardIconIds[kStandardImageCount] = {
 namespace {
 
 struct TextHash {
-    std::size_t operator()(const TypeText& text) const noexcept {
+    std::size_t operator()(const ShellText& text) const noexcept {
         return std::hash<std::wstring_view>{}(std::wstring_view(text.data(), text.size()));
     }
 };
@@ -48,7 +48,7 @@ struct IconCacheData {
     FileTypeTable* types = nullptr;  // a handle of the cache's own
     // Where an image came from (a lowered program or icon path, or a type
     // key) to its number.
-    FHashMap<TypeText, int, TextHash> sources{100};
+    FHashMap<ShellText, int, TextHash> sources{100};
 };
 
 IconCacheData* gIcons = nullptr;
@@ -173,7 +173,7 @@ const FileTypeTable& ShellIconCache::Types() const { return *gIcons->types; }
 int GetFileIconIndex(ShellIconCache& cache, const wchar_t* path, DWORD attributes, DWORD flags) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return kImageFolder;
 
-    TypeText lowered(path);
+    ShellText lowered(path);
     LowerText(lowered);
     // Only the last name counts: a dot in a folder's name is no extension.
     const wchar_t* extension = FindExtension(FindFileName(lowered.c_str()));
@@ -205,7 +205,7 @@ int GetFileIconIndex(ShellIconCache& cache, const wchar_t* path, DWORD attribute
 }
 
 int AddIconFromFile(ShellIconCache& cache, const wchar_t* key, const wchar_t* file, int number, HICON fallback) {
-    TypeText source(key);
+    ShellText source(key);
     if (auto found = gIcons->sources.find(source); found != gIcons->sources.end()) return found->second;
 
     FIcon large;
@@ -213,7 +213,7 @@ int AddIconFromFile(ShellIconCache& cache, const wchar_t* key, const wchar_t* fi
     // High-density screens may have a resource twin of a library beside it,
     // named after the density: "x.192.dll" for "x.dll".
     if (HiRes && HasExtension(file, L".dll")) {
-        TypeText variant(file);
+        ShellText variant(file);
         RemoveExtension(variant.data());
         variant.resize(std::wcslen(variant.c_str()));
         wchar_t suffix[24];

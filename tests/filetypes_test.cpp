@@ -21,7 +21,7 @@ struct LanguageScope {
     ~LanguageScope() { LangJapanese = saved; }
 };
 
-std::wstring Text(const TypeText& text) { return std::wstring(text.c_str()); }
+std::wstring Text(const ShellText& text) { return std::wstring(text.c_str()); }
 
 // A type with every part, registered under two extensions.
 void RegisterFullType(RegisteredClasses& classes) {
