@@ -106,3 +106,16 @@ pebblora_font_links() {
     } >"$file"
     wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
 }
+
+# Prints the X window of the device desktop "Pebblora" once it is there, or
+# nothing when process $1 (its launcher) ends first or $2 seconds pass.
+pebblora_wait_for_desktop() {
+    local launcher=$1 seconds=$2 desktop _
+    for _ in $(seq 1 $((seconds * 5))); do
+        desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
+        [ -n "$desktop" ] && { echo "$desktop"; return 0; }
+        kill -0 "$launcher" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
