@@ -20,8 +20,9 @@ int ElementWidth(const PatternCode* code) {
 }
 
 // Equality of a pattern character and a name character. Without case this
-// is towlower on both; ASCII pairs take a short way to the same answer,
-// since every locale lowers A to Z alike.
+// is towlower on both; ASCII pairs take a short way to the same answer, as
+// the program keeps the C runtime's "C" locale, where towlower lowers just
+// A to Z among them.
 bool SameCharacter(wchar_t pattern, wchar_t text, bool caseSensitive) {
     if (pattern == text) return true;
     if (caseSensitive) return false;
