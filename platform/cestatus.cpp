@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/deviceprofile.h"
@@ -80,14 +81,57 @@ void OverlayRootEntry(WIN32_FIND_DATAW* data) {
         data->dwFileAttributes |= FILE_ATTRIBUTE_TEMPORARY;
 }
 
-// The searches of the device root still open. Searches run on the
-// user-interface thread and on the file-operation worker.
-std::mutex rootSearchesLock;
-std::vector<HANDLE> rootSearches;
+// ---- In-ROM files ----
 
-bool IsRootSearchHandle(HANDLE find) {
-    std::lock_guard<std::mutex> hold(rootSearchesLock);
-    return std::find(rootSearches.begin(), rootSearches.end(), find) != rootSearches.end();
+// The device path of `path` without a trailing separator, for comparison
+// with the profile's paths; false for paths off the device.
+bool InRomKey(const wchar_t* path, std::wstring& key) {
+    const wchar_t* device = DeviceRelative(path);
+    if (!device) return false;
+    key.assign(device);
+    while (key.size() > 1 && IsSeparator(key.back())) key.pop_back();
+    for (wchar_t& c : key)
+        if (c == L'/') c = L'\\';
+    return true;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// The profile's in-ROM paths, each in the form InRomKey gives.
+std::vector<std::wstring> ReadInRomPaths() {
+    std::vector<std::wstring> listed, keys;
+    ReadProfileTexts(kProfileInRomFiles, listed);
+    std::wstring key;
+    for (const std::wstring& path : listed)
+        if (InRomKey(path.c_str(), key)) keys.push_back(key);
+    return keys;
+}
+
+bool IsListed(const std::vector<std::wstring>& inRom, const std::wstring& key) {
+    return std::any_of(inRom.begin(), inRom.end(), [&](const std::wstring& path) { return SamePath(path, key); });
+}
+
+// An open search: whether it lists the device root (cards), the device
+// folder it lists (with its separator) and the in-ROM paths of the profile
+// as they were when it began. Searches run on the user-interface thread
+// and on the file-operation worker.
+struct Search {
+    HANDLE handle;
+    bool root;
+    std::wstring folder;
+    std::vector<std::wstring> inRom;
+};
+std::mutex searchesLock;
+std::vector<Search> searches;
+
+// Adds what the handheld shows and a desktop cannot to one entry of `search`.
+void OverlayEntry(const Search& search, WIN32_FIND_DATAW* data) {
+    if (search.root) OverlayRootEntry(data);
+    if (!search.inRom.empty() && IsListed(search.inRom, search.folder + data->cFileName))
+        data->dwFileAttributes |= FILE_ATTRIBUTE_INROM;
 }
 
 // A BYTE of the profile, or `fallback` when missing or above 255.
@@ -176,33 +220,50 @@ bool IsProfileCard(const wchar_t* name) {
 
 DWORD GetFileAttributesW(const wchar_t* path) {
     DWORD attributes = ::GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return attributes;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return attributes;
+    const DWORD error = GetLastError();
     wchar_t name[MAX_PATH];
-    if (RootFolderName(path, name, MAX_PATH) && IsProfileCard(name)) attributes |= FILE_ATTRIBUTE_TEMPORARY;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && RootFolderName(path, name, MAX_PATH) && IsProfileCard(name))
+        attributes |= FILE_ATTRIBUTE_TEMPORARY;
+    std::wstring key;
+    if (InRomKey(path, key) && IsListed(ReadInRomPaths(), key)) attributes |= FILE_ATTRIBUTE_INROM;
+    SetLastError(error);
     return attributes;
 }
 
 HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
     HANDLE find = ::FindFirstFileW(pattern, data);
-    if (find == INVALID_HANDLE_VALUE || !IsRootSearch(pattern)) return find;
-    {
-        std::lock_guard<std::mutex> hold(rootSearchesLock);
-        rootSearches.push_back(find);
+    if (find == INVALID_HANDLE_VALUE) return find;
+    Search search{find, IsRootSearch(pattern), L"", ReadInRomPaths()};
+    std::wstring folder;
+    if (!search.inRom.empty() && InRomKey(pattern, folder)) {
+        // The listed folder is the pattern up to its last separator.
+        const size_t separator = folder.find_last_of(L'\\');
+        search.folder = folder.substr(0, separator + 1);
+    } else {
+        search.inRom.clear();  // a search off the device has no in-ROM entries
     }
-    OverlayRootEntry(data);
+    if (!search.root && search.inRom.empty()) return find;
+    OverlayEntry(search, data);
+    std::lock_guard<std::mutex> hold(searchesLock);
+    searches.push_back(std::move(search));
     return find;
 }
 
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
     if (!::FindNextFileW(find, data)) return FALSE;
-    if (IsRootSearchHandle(find)) OverlayRootEntry(data);
+    std::lock_guard<std::mutex> hold(searchesLock);
+    for (const Search& search : searches)
+        if (search.handle == find) OverlayEntry(search, data);
     return TRUE;
 }
 
 BOOL FindClose(HANDLE find) {
     {
-        std::lock_guard<std::mutex> hold(rootSearchesLock);
-        rootSearches.erase(std::remove(rootSearches.begin(), rootSearches.end(), find), rootSearches.end());
+        std::lock_guard<std::mutex> hold(searchesLock);
+        searches.erase(std::remove_if(searches.begin(), searches.end(),
+                                      [find](const Search& search) { return search.handle == find; }),
+                       searches.end());
     }
     return ::FindClose(find);
 }

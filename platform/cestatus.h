@@ -13,9 +13,19 @@
 // without a folder is not mounted. The attribute and find wrappers below
 // report a card folder with FILE_ATTRIBUTE_TEMPORARY, as the handheld's file
 // system does; GetDiskFreeSpaceExW answers the profile's sizes for it.
+//
+// In-ROM files: the paths the profile lists under InRomFiles carry
+// FILE_ATTRIBUTE_INROM in the same wrappers. A desktop file system cannot
+// keep that bit, so it exists only through them.
 #pragma once
 
 #include <windows.h>
+
+// The handheld's attribute of files that live in ROM (the desktop's 0x40
+// means a device, which no file here is).
+#ifndef FILE_ATTRIBUTE_INROM
+#define FILE_ATTRIBUTE_INROM 0x00000040
+#endif
 
 namespace ce {
 
@@ -71,12 +81,16 @@ BOOL GetSystemPowerStatusEx(PSYSTEM_POWER_STATUS_EX status, BOOL fUpdate);
 // ---- Storage cards and the attribute overlay -------------------------------------
 
 // As the desktop call, plus FILE_ATTRIBUTE_TEMPORARY for a card folder:
-// "\<name>" or "\<name>\" (with or without the device drive's letter).
+// "\<name>" or "\<name>\" (with or without the device drive's letter), and
+// FILE_ATTRIBUTE_INROM for a path the profile lists as in ROM. The last
+// error is left as the desktop call left it.
 DWORD GetFileAttributesW(const wchar_t* path);
 
 // As the desktop calls, plus FILE_ATTRIBUTE_TEMPORARY on the card folders of a
-// search in the device root (such as "\*.*"). A search started here must be
-// closed with ce::FindClose, which forgets it.
+// search in the device root (such as "\*.*") and FILE_ATTRIBUTE_INROM on the
+// entries the profile lists as in ROM (as the profile was when the search
+// began). A search started here must be closed with ce::FindClose, which
+// forgets it.
 HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data);
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data);
 BOOL FindClose(HANDLE find);

@@ -3,6 +3,8 @@
 
 #include <shlwapi.h>
 
+#include <cwchar>
+
 namespace ce {
 
 namespace {
@@ -60,6 +62,24 @@ bool ReadProfileText(const wchar_t* name, wchar_t* buffer, DWORD units, const wc
         buffer[0] = L'\0';
         return false;
     }
+    return true;
+}
+
+bool ReadProfileTexts(const wchar_t* name, std::vector<std::wstring>& items, const wchar_t* subkey) {
+    items.clear();
+    wchar_t key[MAX_PATH];
+    ProfileKeyPath(subkey, key, MAX_PATH);
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    // Two spare units: the data read is terminated whatever it holds.
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
+    DWORD read = size;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &read) != ERROR_SUCCESS)
+        return false;
+    const wchar_t* end = data.data() + read / sizeof(wchar_t);
+    for (const wchar_t* item = data.data(); item < end && *item; item += std::wcslen(item) + 1)
+        items.emplace_back(item);
     return true;
 }
 

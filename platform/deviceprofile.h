@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace ce {
 
 // HKEY_CURRENT_USER\<kDeviceProfileKey>
@@ -39,6 +42,11 @@ inline constexpr const wchar_t* kProfileCardsKey = L"Cards";
 inline constexpr const wchar_t* kProfileCardTotalBytes = L"TotalBytes";
 inline constexpr const wchar_t* kProfileCardFreeBytes = L"FreeBytes";
 
+// In-ROM files: a multi-string of device paths ("\Windows\calc.exe"), files
+// or folders, compared without regard to case. The attribute and find
+// wrappers add FILE_ATTRIBUTE_INROM (0x40) to exactly these paths.
+inline constexpr const wchar_t* kProfileInRomFiles = L"InRomFiles";
+
 // Reads a DWORD value of the profile (or of its subkey `subkey`, when not
 // null); `fallback` when the key or value is missing or not a DWORD.
 DWORD ReadProfileNumber(const wchar_t* name, DWORD fallback, const wchar_t* subkey = nullptr);
@@ -53,5 +61,9 @@ bool HasProfileKey(const wchar_t* subkey);
 // Reads a string value of the profile into `buffer` of `units` units, always
 // terminated. Returns false (and an empty text) when missing or not a string.
 bool ReadProfileText(const wchar_t* name, wchar_t* buffer, DWORD units, const wchar_t* subkey = nullptr);
+
+// Reads a multi-string value of the profile: one text per item, empty items
+// dropped. Returns false (and no items) when missing or of another type.
+bool ReadProfileTexts(const wchar_t* name, std::vector<std::wstring>& items, const wchar_t* subkey = nullptr);
 
 }  // namespace ce

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/deviceprofile.h"
 #include "tests/support/testsupport.h"
@@ -31,6 +32,14 @@ protected:
         std::wstring key = std::wstring(ce::kProfileCardsKey) + L"\\" + name;
         if (withTotal) Qword(ce::kProfileCardTotalBytes, total, key);
         Qword(ce::kProfileCardFreeBytes, freeBytes, key);
+    }
+
+    // The profile's in-ROM paths, as the multi-string the launcher writes.
+    void InRom(const std::vector<std::wstring>& paths) {
+        std::wstring data;
+        for (const std::wstring& path : paths) data += path + L'\0';
+        data += L'\0';
+        Write(ce::kProfileInRomFiles, REG_MULTI_SZ, data.data(), DWORD(data.size() * sizeof(wchar_t)), L"");
     }
 
 private:
@@ -64,6 +73,7 @@ std::wstring CurrentDrive() {
 
 using DeviceStatus = ProfileTest;
 using StorageCard = ProfileTest;
+using InRomFile = ProfileTest;
 
 // ---- Object store ----------------------------------------------------------------------
 
@@ -263,4 +273,59 @@ TEST_F(StorageCard, FreeSpaceOfCardPathsComesFromTheProfile) {
     ASSERT_TRUE(::GetDiskFreeSpaceExW(L"\\", nullptr, &deviceTotal, nullptr));
     ASSERT_TRUE(ce::GetDiskFreeSpaceExW(L"\\", nullptr, &cardlessTotal, nullptr));
     EXPECT_EQ(cardlessTotal.QuadPart, deviceTotal.QuadPart) << "the root is the desktop's";
+}
+
+// ---- In-ROM files ----------------------------------------------------------------------
+
+TEST_F(InRomFile, ListedPathsCarryTheAttributeInBothWrappers) {
+    RootFolder rom(L"Test Rom");
+    for (const wchar_t* name : {L"\\Test Rom\\calc.exe", L"\\Test Rom\\calc.exe.bak", L"\\Test Rom\\user.txt"})
+        CloseHandle(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CreateDirectoryW(L"\\Test Rom\\Sub", nullptr);
+    InRom({L"\\test rom\\CALC.EXE", CurrentDrive() + L"\\Test Rom\\Sub\\", L"\\Test Rom\\missing.dll"});
+
+    struct Case {
+        std::wstring path;
+        bool inRom;
+    };
+    const Case cases[] = {
+        /* 0 */ {L"\\Test Rom\\calc.exe", true},
+        /* 1 */ {CurrentDrive() + L"\\TEST ROM\\calc.exe", true},
+        /* 2 */ {L"\\Test Rom\\calc.exe.bak", false},  // a longer name is another file
+        /* 3 */ {L"\\Test Rom\\user.txt", false},
+        /* 4 */ {L"\\Test Rom\\Sub", true},
+        /* 5 */ {L"\\Test Rom\\Sub\\", true},
+        /* 6 */ {L"\\Test Rom", false},  // the folder of an in-ROM file is not in ROM itself
+    };
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        const DWORD attributes = ce::GetFileAttributesW(cases[i].path.c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "case " << i;
+        EXPECT_EQ((attributes & FILE_ATTRIBUTE_INROM) != 0, cases[i].inRom) << "case " << i;
+    }
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(ce::GetFileAttributesW(L"\\Test Rom\\missing.dll"), INVALID_FILE_ATTRIBUTES)
+        << "a listed path that does not exist stays missing";
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND)) << "the desktop call's error is kept";
+
+    std::map<std::wstring, DWORD> listed;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ce::FindFirstFileW(L"\\Test Rom\\*", &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do listed[data.cFileName] = data.dwFileAttributes;
+    while (ce::FindNextFileW(find, &data));
+    EXPECT_TRUE(ce::FindClose(find));
+    const std::pair<const wchar_t*, bool> expected[] = {
+        {L"calc.exe", true}, {L"calc.exe.bak", false}, {L"user.txt", false}, {L"Sub", true}, {L".", false}};
+    for (const auto& [name, inRom] : expected) {
+        ASSERT_EQ(listed.count(name), 1u) << Narrow(name);
+        EXPECT_EQ((listed[name] & FILE_ATTRIBUTE_INROM) != 0, inRom) << Narrow(name);
+    }
+}
+
+TEST_F(InRomFile, WithoutAListNothingIsInRom) {
+    RootFolder folder(L"Test Rom");
+    CloseHandle(CreateFileW(L"\\Test Rom\\calc.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_EQ(ce::GetFileAttributesW(L"\\Test Rom\\calc.exe") & FILE_ATTRIBUTE_INROM, 0u);
+    Number(ce::kProfileInRomFiles, 1);  // the wrong type counts as no list
+    EXPECT_EQ(ce::GetFileAttributesW(L"\\Test Rom\\calc.exe") & FILE_ATTRIBUTE_INROM, 0u);
 }

@@ -91,14 +91,7 @@ fi
 # once two shots in a row agree (a slow first start keeps drawing longer).
 wine explorer "/desktop=Pebblora,$size" "$program" >/dev/null 2>&1 &
 launcher=$!
-desktop=""
-for _ in $(seq 1 300); do
-    desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
-    [ -n "$desktop" ] && break
-    kill -0 "$launcher" 2>/dev/null || break
-    sleep 0.2
-done
-if [ -z "$desktop" ]; then
+if ! desktop=$(pebblora_wait_for_desktop "$launcher" 60); then
     wineserver -k
     fail "starting the program" "the device desktop did not appear within 60 s"
 fi

@@ -29,7 +29,28 @@ pebblora_ensure_prefix() {
             return 1
         fi
     fi
-    pebblora_wine_fonts
+    pebblora_wine_fonts && pebblora_x11_settings
+}
+
+# Wine's X11 driver loads the standard cursors (arrow, hourglass ...) from the
+# X cursor theme by name. The first such load in a process waits for the X
+# server on the connection that all threads of the process share for drawing.
+# If another thread is at that moment inside one of the driver's error traps
+# (it holds that connection's lock while it waits for the server, as when a
+# window is first shown) and the reply brings one of the routine errors the
+# driver ignores, libX11 makes each thread wait for the other: two threads
+# that open windows at once hang for good. Cursors built from Wine's own
+# images need no reply, so the prefix uses those. Imported once per prefix.
+PEBBLORA_X11_SETTINGS=own-cursors
+pebblora_x11_settings() {
+    local file="$WINEPREFIX/pebblora-x11.reg"
+    [ "$(cat "$file.done" 2>/dev/null)" = "$PEBBLORA_X11_SETTINGS" ] && return 0
+    if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"UseSystemCursors"="N"\n' >"$file" ||
+        ! wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1; then
+        echo "could not set Wine's X11 driver to its own cursors (wine regedit $file)" >&2
+        return 1
+    fi
+    echo "$PEBBLORA_X11_SETTINGS" >"$file.done"
 }
 
 # Debian's Wine looks for the fonts it ships (Tahoma, Marlett ...) under
@@ -105,4 +126,17 @@ pebblora_font_links() {
         done
     } >"$file"
     wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+}
+
+# Prints the X window of the device desktop "Pebblora" once it is there, or
+# nothing when process $1 (its launcher) ends first or $2 seconds pass.
+pebblora_wait_for_desktop() {
+    local launcher=$1 seconds=$2 desktop _
+    for _ in $(seq 1 $((seconds * 5))); do
+        desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
+        [ -n "$desktop" ] && { echo "$desktop"; return 0; }
+        kill -0 "$launcher" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
 }

@@ -32,14 +32,7 @@ start_program() {
     starts=$((starts + 1))
     run_sh "$@" >"$E2E_SHOTS/run-$starts.log" 2>&1 &
     launcher=$!
-    desktop=""
-    for _ in $(seq 1 600); do
-        desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
-        [ -n "$desktop" ] && break
-        kill -0 "$launcher" 2>/dev/null || break
-        sleep 0.2
-    done
-    if [ -z "$desktop" ]; then
+    if ! desktop=$(pebblora_wait_for_desktop "$launcher" 120); then
         fail "the device desktop did not appear; ./run.sh said:"
         cat "$E2E_SHOTS/run-$starts.log"
         return 1
