@@ -12,10 +12,11 @@ namespace {
 
 // The in-ROM check reads through the platform's attribute overlay, which is
 // the only place that knows which files are in ROM.
-bool IsInRom(const wchar_t* path) {
-    const DWORD attributes = ce::GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_INROM);
+DWORD AttributesOf(const wchar_t* path, DWORD known) {
+    return known != kUnknownAttributes ? known : ce::GetFileAttributesW(path);
 }
+
+bool IsInRom(DWORD attributes) { return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_INROM); }
 
 // One message of a failure table: the code it answers (0: any other), the
 // two texts, and whether "%s" takes the path (else "%d" the code, or nothing).
@@ -86,21 +87,32 @@ constexpr FailureText kCreateFolderFailures[] = {
 
 }  // namespace
 
-bool CopyFileChecked(HWND owner, const wchar_t* source, const wchar_t* target) {
-    if (IsInRom(source)) return true;
+bool CopyFileChecked(HWND owner, const wchar_t* source, const wchar_t* target, DWORD sourceAttributes) {
+    if (IsInRom(AttributesOf(source, sourceAttributes))) return true;
     if (CopyFileW(source, target, FALSE)) return true;
     return ReportFailure(owner, kCopyFailures, GetLastError(), source);
 }
 
-bool MoveFileChecked(HWND owner, const wchar_t* source, const wchar_t* target) {
-    if (IsInRom(source)) return true;
+bool MoveFileChecked(HWND owner, const wchar_t* source, const wchar_t* target, DWORD sourceAttributes) {
+    if (IsInRom(AttributesOf(source, sourceAttributes))) return true;
     if (MoveFileW(source, target)) return true;
     return ReportFailure(owner, kMoveFailures, GetLastError(), source);
 }
 
-bool DeleteFileChecked(HWND owner, const wchar_t* path) {
-    if (IsInRom(path)) return true;
-    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+bool MoveFileReplacing(HWND owner, const wchar_t* source, const wchar_t* target, DWORD sourceAttributes) {
+    if (IsInRom(AttributesOf(source, sourceAttributes))) return true;
+    if (MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return true;
+    return ReportFailure(owner, kMoveFailures, GetLastError(), source);
+}
+
+bool DeleteFileChecked(HWND owner, const wchar_t* path, DWORD attributes) {
+    attributes = AttributesOf(path, attributes);
+    if (IsInRom(attributes)) return true;
+    // Read-only, hidden and system go first; a file known to carry none of
+    // them is spared the call.
+    constexpr DWORD kProtections = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kProtections))
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileW(path)) return true;
     return ReportFailure(owner, kDeleteFailures, GetLastError(), path);
 }

@@ -10,12 +10,25 @@
 
 #include <windows.h>
 
+// The copy, move and delete primitives read the attributes of their file
+// (for the in-ROM bit) unless the caller passes them as it has just listed
+// them (ce::FindFirstFileW gives the in-ROM bit too): a walk over thousands
+// of files then asks the file system once per file, not three times.
+inline constexpr DWORD kUnknownAttributes = INVALID_FILE_ATTRIBUTES;
+
 // Copies a file, overwriting an existing target.
-[[nodiscard]] bool CopyFileChecked(HWND owner, const wchar_t* source, const wchar_t* target);
+[[nodiscard]] bool CopyFileChecked(HWND owner, const wchar_t* source, const wchar_t* target,
+                                   DWORD sourceAttributes = kUnknownAttributes);
 // Moves or renames a file (or a folder, within one drive).
-[[nodiscard]] bool MoveFileChecked(HWND owner, const wchar_t* source, const wchar_t* target);
+[[nodiscard]] bool MoveFileChecked(HWND owner, const wchar_t* source, const wchar_t* target,
+                                   DWORD sourceAttributes = kUnknownAttributes);
+// Moves a file onto an existing target in one step, as MoveFileChecked with
+// the same messages: the target is never gone while the source is still
+// where it was.
+[[nodiscard]] bool MoveFileReplacing(HWND owner, const wchar_t* source, const wchar_t* target,
+                                     DWORD sourceAttributes = kUnknownAttributes);
 // Deletes a file, clearing read-only, hidden and system first.
-[[nodiscard]] bool DeleteFileChecked(HWND owner, const wchar_t* path);
+[[nodiscard]] bool DeleteFileChecked(HWND owner, const wchar_t* path, DWORD attributes = kUnknownAttributes);
 // Removes an empty folder, clearing its attributes first.
 [[nodiscard]] bool RemoveFolderChecked(HWND owner, const wchar_t* path);
 [[nodiscard]] bool SetAttributesChecked(HWND owner, const wchar_t* path, DWORD attributes);

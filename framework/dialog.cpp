@@ -110,7 +110,7 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam) {
 
 // ---- Menu bar -------------------------------------------------------------------
 
-HWND CreateDialogMenuBar(HWND parent) {
+HWND CreateDialogMenuBar(HWND parent, bool withButtons) {
     SHMENUBARINFO info{};
     info.cbSize = sizeof(info);
     info.hwndParent = parent;
@@ -120,6 +120,7 @@ HWND CreateDialogMenuBar(HWND parent) {
     info.nBmpId = HiRes ? kBarImagesHiRes : kBarImages;
     info.cBmpImages = kBarImageCount;
     if (!SHCreateMenuBar(&info)) return nullptr;
+    if (!withButtons) return info.hwndMB;
 
     TBBUTTON buttons[2]{};
     buttons[0].iBitmap = 0;

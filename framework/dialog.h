@@ -129,6 +129,7 @@ HPROPSHEETPAGE AddPage(FPropPage& page, FPropSheet& sheet, const wchar_t* templa
 INT_PTR ShowSheet(FPropSheet& sheet, HWND owner, DWORD flags, const wchar_t* title);
 
 // Creates the menu bar of dialogs and sheets under `parent`: Cancel (IDCANCEL,
-// image 0) and OK (IDOK, image 1) labelled in the interface language.
-// Returns the bar, or null.
-HWND CreateDialogMenuBar(HWND parent);
+// image 0) and OK (IDOK, image 1) labelled in the interface language, or
+// none when `withButtons` is false (questions answered by their own
+// buttons). Returns the bar, or null.
+HWND CreateDialogMenuBar(HWND parent, bool withButtons = true);

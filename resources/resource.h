@@ -66,3 +66,21 @@
 #define IDI_SHELL_FAVORITES     138   // open folder with a red item
 #define IDI_SHELL_CHECKLIST     139   // checklist with a pen
 #define IDI_SHELL_STORE         140   // cylinder with an arrow
+
+// File operations: the progress dialog (statics and the rectangle of its
+// bar) and the questions (their icon and text statics, the icons they show).
+#define IDC_FILEOP_SOURCE_LABEL  11901
+#define IDC_FILEOP_SOURCE        11902
+#define IDC_FILEOP_TARGET_LABEL  11903
+#define IDC_FILEOP_TARGET        11904
+#define IDC_FILEOP_GAUGE         11100
+#define IDC_CONFIRM_ICON         10901
+#define IDC_CONFIRM_OLD_ICON     10902
+#define IDC_CONFIRM_NEW_ICON     10903
+#define IDC_CONFIRM_TEXT         11901
+#define IDC_CONFIRM_OLD_DETAILS  11904
+#define IDC_CONFIRM_NEW_DETAILS  11905
+#define IDC_CONFIRM_ALL          20
+#define IDI_REPLACE_FILE         152
+#define IDI_REPLACE_FOLDER       153
+#define IDI_DELETE_WARNING       155

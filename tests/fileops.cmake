@@ -1,2 +1,6 @@
 # File operations. The primitives' test writes the device profile (in-ROM files).
 pebblora_test(primitives_test SOURCES primitives_test.cpp LIBS pebblora_fileops LOCK registry device)
+# The engine behind its real progress dialog; the resource script brings
+# the templates and icons. In-ROM cases write the device profile.
+pebblora_test(fileop_test SOURCES fileop_test.cpp ${CMAKE_SOURCE_DIR}/resources/pebblora.rc
+              LIBS pebblora_fileops LOCK registry device)

@@ -618,6 +618,9 @@ def main():
     # The standard images of the file dialog's image lists.
     from shell_icons import write_shell_icons
     write_shell_icons(os.path.join(RESOURCES, "icons"))
+    # The pictures of the file-operation questions.
+    from question_icons import write_question_icons
+    write_question_icons(os.path.join(RESOURCES, "icons"))
 
     bitmaps = os.path.join(RESOURCES, "bitmaps")
     os.makedirs(bitmaps, exist_ok=True)

@@ -1,0 +1,622 @@
+// The file operation engine, run as the folder view runs it: a request
+// behind the real progress dialog, its questions and error boxes answered by
+// a watcher that presses their buttons. What must hold above all: nothing is
+// lost that the request did not ask to lose.
+#include "fileops/fileop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fileops/confirm.h"
+#include "framework/appvalues.h"
+#include "framework/dialog.h"
+#include "framework/language.h"
+#include "platform/aygshell.h"
+#include "platform/deviceprofile.h"
+#include "resources/resource.h"
+#include "tests/support/testsupport.h"
+
+namespace {
+
+// ---- Answering the dialogs of any thread of the process ---------------------------------
+
+struct DialogSeen {
+    bool question = false;  // else an error box
+    std::wstring caption;
+    std::wstring text;
+    bool several = false;  // the question offered All and Cancel
+};
+
+// Answers every dialog this process shows, on any thread: each question with
+// the next scripted answer (Yes once the script is used up), each error box
+// with OK, recording what they said. It polls on a timer of the test's
+// thread, which the progress dialog's modal loop serves.
+class Answerer {
+public:
+    explicit Answerer(std::vector<int> answers = {}) : answers_(std::move(answers)) {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, 10, Tick);
+    }
+    ~Answerer() {
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+    }
+    Answerer(const Answerer&) = delete;
+    Answerer& operator=(const Answerer&) = delete;
+
+    std::vector<DialogSeen> seen;
+    // Called with the progress dialog before a question is answered.
+    std::function<void(HWND progress, const DialogSeen&)> beforeAnswer;
+
+    int Questions() const {
+        int count = 0;
+        for (const DialogSeen& dialog : seen) count += dialog.question;
+        return count;
+    }
+    std::vector<std::wstring> Boxes() const {
+        std::vector<std::wstring> texts;
+        for (const DialogSeen& dialog : seen)
+            if (!dialog.question) texts.push_back(dialog.text);
+        return texts;
+    }
+
+private:
+    static BOOL CALLBACK Collect(HWND window, LPARAM list) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t cls[16] = L"";
+        GetClassNameW(window, cls, 16);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpW(cls, L"#32770") == 0)
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Answerer* self = active_;
+        if (!self || self->busy_) return;
+        self->busy_ = true;
+        std::vector<HWND> windows;
+        EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
+        HWND progress = nullptr;
+        for (HWND window : windows)
+            if (GetDlgItem(window, IDC_FILEOP_GAUGE)) progress = window;
+        for (HWND window : windows) {
+            if (window == progress || self->handled_.count(window)) continue;
+            self->handled_.insert(window);
+            self->Answer(window, progress);
+        }
+        // A closed dialog's handle may come back for a new one.
+        for (auto it = self->handled_.begin(); it != self->handled_.end();)
+            it = IsWindow(*it) ? std::next(it) : self->handled_.erase(it);
+        self->busy_ = false;
+    }
+
+    void Answer(HWND window, HWND progress) {
+        DialogSeen dialog;
+        wchar_t text[1024] = L"";
+        GetWindowTextW(window, text, 1024);
+        dialog.caption = text;
+        dialog.question = GetDlgItem(window, IDYES) != nullptr;
+        if (!dialog.question) {
+            dialog.text = ReadBox(window).text;
+            seen.push_back(dialog);
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+            return;
+        }
+        GetDlgItemTextW(window, IDC_CONFIRM_TEXT, text, 1024);
+        dialog.text = text;
+        dialog.several = GetDlgItem(window, IDCANCEL) != nullptr;
+        seen.push_back(dialog);
+        if (beforeAnswer) beforeAnswer(progress, dialog);
+        const int answer = next_ < answers_.size() ? answers_[next_++] : kAnswerYes;
+        PostMessageW(GetDlgItem(window, answer), BM_CLICK, 0, 0);
+    }
+
+    static inline Answerer* active_ = nullptr;
+    UINT_PTR timer_ = 0;
+    bool busy_ = false;
+    std::vector<int> answers_;
+    size_t next_ = 0;
+    std::set<HWND> handled_;
+};
+
+// Presses the progress dialog's Cancel; sent, so that the flag is set before
+// the question that triggers it is answered.
+void PressCancel(HWND progress) {
+    if (progress) SendMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+}
+
+// ---- Trees of files ---------------------------------------------------------------------
+
+std::string ReadAll(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Creates every folder above `path`.
+void MakeParents(const std::wstring& path) {
+    for (size_t at = path.find(L'\\', 1); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+}
+
+// Every file below `root`: relative path -> contents.
+std::map<std::wstring, std::string> Snapshot(const std::wstring& root, const std::wstring& relative = L"") {
+    std::map<std::wstring, std::string> files;
+    WIN32_FIND_DATAW data;
+    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = relative.empty() ? name : relative + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files[child + L"\\"] = "<folder>";
+            for (auto& entry : Snapshot(root, child)) files.insert(entry);
+        } else {
+            files[child] = ReadAll(root + L"\\" + child);
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return files;
+}
+
+// A tree of `files` files of distinct contents spread over nested folders.
+void MakeTree(const std::wstring& root, std::mt19937& random, int files) {
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::vector<std::wstring> folders{root};
+    for (int i = 0; i < files; ++i) {
+        if (random() % 4 == 0) {
+            const std::wstring parent = folders[random() % folders.size()];
+            folders.push_back(parent + L"\\dir" + std::to_wstring(i));
+            CreateDirectoryW(folders.back().c_str(), nullptr);
+        }
+        const std::wstring folder = folders[random() % folders.size()];
+        WriteAll(folder + L"\\file" + std::to_wstring(i) + L".dat",
+                 "contents of file " + std::to_string(i) + std::string(random() % 3000, char('a' + i % 26)));
+    }
+}
+
+unsigned Seed() {
+    const char* given = std::getenv("PEBBLORA_SEED");
+    const unsigned seed = given ? unsigned(std::strtoul(given, nullptr, 10)) : std::random_device{}();
+    std::printf("seed %u (PEBBLORA_SEED repeats it)\n", seed);
+    return seed;
+}
+
+// A request and the double-NUL source list it points to.
+struct Request {
+    std::wstring list;
+    std::wstring destination;
+    FileOpRequest record{};
+
+    Request(UINT kind, const std::vector<std::wstring>& sources, const std::wstring& to = L"", WORD flags = 0) {
+        for (const std::wstring& source : sources) list += source + L'\0';
+        list += L'\0';
+        destination = to;
+        record.kind = kind;
+        record.sources = list.c_str();
+        record.destination = destination.c_str();
+        record.flags = flags;
+    }
+    bool Run() { return RunFileOperation(record); }
+};
+
+class FileOperation : public testing::Test {
+protected:
+    void SetUp() override {
+        AppInstance = GetModuleHandleW(nullptr);
+        LangJapanese = false;
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        SHInitExtraControls();
+    }
+    void TearDown() override { LangJapanese = false; }
+    ScratchFolder folder;
+    std::wstring Path(const std::wstring& name) const { return folder / name; }
+};
+
+}  // namespace
+
+// ---- The record ---------------------------------------------------------------------------
+
+TEST(FileOpRecord, IsBytePackedWithThePlatformsKindsAndFlags) {
+    EXPECT_EQ(offsetof(FileOpRequest, kind), sizeof(HWND));
+    EXPECT_EQ(offsetof(FileOpRequest, flags), sizeof(HWND) + 4 + 2 * sizeof(void*));
+    EXPECT_EQ(offsetof(FileOpRequest, anyOperationsAborted), offsetof(FileOpRequest, flags) + 2)
+        << "the field after the 16-bit flags sits right behind them";
+    EXPECT_EQ(sizeof(FileOpRequest), offsetof(FileOpRequest, anyOperationsAborted) + 4 + 2 * sizeof(void*));
+    EXPECT_EQ(FO_MOVE, 1);
+    EXPECT_EQ(FO_COPY, 2);
+    EXPECT_EQ(FO_DELETE, 3);
+    EXPECT_EQ(FO_RENAME, 4);
+    EXPECT_EQ(FOF_NOCONFIRMATION, 0x10);
+}
+
+// ---- Data safety --------------------------------------------------------------------------
+
+TEST_F(FileOperation, CopyLeavesSourcesAsTheyWereAndTargetsIdentical) {
+    std::mt19937 random(Seed());
+    MakeTree(Path(L"src"), random, 60);
+    CreateDirectoryW(Path(L"dst").c_str(), nullptr);
+    const auto before = Snapshot(Path(L"src"));
+    Answerer answerer;
+    Request request(FO_COPY, {Path(L"src")}, Path(L"dst"), FOF_NOCONFIRMATION);
+    ASSERT_TRUE(request.Run());
+    EXPECT_TRUE(answerer.seen.empty()) << "no question and no error";
+    EXPECT_EQ(Snapshot(Path(L"src")), before);
+    EXPECT_EQ(Snapshot(Path(L"dst\\src")), before);
+}
+
+TEST_F(FileOperation, InterruptedMovesKeepEveryFileExactlyOnce) {
+    const unsigned seed = Seed();
+    for (int round = 0; round < 12; ++round) {
+        std::mt19937 random(seed + round);
+        const std::wstring source = Path(L"src" + std::to_wstring(round));
+        const std::wstring target = Path(L"dst" + std::to_wstring(round));
+        MakeTree(source, random, 25);
+        // Some files wait at the destination already, so that questions come.
+        CreateDirectoryW(target.c_str(), nullptr);
+        const auto sources = Snapshot(source);
+        std::set<std::string> contents, old;
+        for (const auto& [name, bytes] : sources) {
+            if (bytes == "<folder>") continue;
+            contents.insert(bytes);
+            if (random() % 3 == 0) {
+                // The same relative place below the moved folder.
+                const std::wstring at = target + L"\\" + source.substr(source.find_last_of(L'\\') + 1) + L"\\" + name;
+                MakeParents(at);
+                const std::string mine = "old " + std::to_string(old.size());
+                WriteAll(at, mine);
+                old.insert(mine);
+            }
+        }
+        // Answers at random: Yes, No, All, Cancel; Cancel stops the move at
+        // some entry, No leaves a file behind (the folder then cannot go).
+        std::vector<int> answers;
+        for (int i = 0; i < 20; ++i) answers.push_back(std::vector<int>{kAnswerYes, kAnswerNo, kAnswerCancel,
+                                                                        kAnswerAll}[random() % 4]);
+        Answerer answerer(answers);
+        Request request(FO_MOVE, {source}, target);
+        ASSERT_TRUE(request.Run()) << "round " << round;
+
+        std::map<std::string, int> found;
+        for (const std::wstring& root : {source, target})
+            for (const auto& [name, bytes] : Snapshot(root))
+                if (bytes != "<folder>") ++found[bytes];
+        for (const std::string& bytes : contents)
+            EXPECT_EQ(found[bytes], 1) << "round " << round << ": a file is " << (found[bytes] ? "twice" : "lost");
+        for (const auto& [bytes, count] : found)
+            EXPECT_TRUE(contents.count(bytes) || old.count(bytes)) << "round " << round << ": a file out of nowhere";
+        for (const std::wstring& box : answerer.Boxes())
+            EXPECT_EQ(box, L"Folder not empty") << "round " << round << ": only a left file stops a move";
+    }
+}
+
+TEST_F(FileOperation, DeleteRemovesExactlyTheSelectedItems) {
+    for (const wchar_t* name : {L"A", L"AB", L"A2", L"deep"}) CreateDirectoryW(Path(name).c_str(), nullptr);
+    WriteAll(Path(L"A\\in a.txt"), "a");
+    WriteAll(Path(L"AB\\in ab.txt"), "ab");
+    WriteAll(Path(L"A.txt"), "file named like the folder");
+    std::wstring deep = Path(L"deep");
+    for (int level = 0; level < 20; ++level) {
+        deep += L"\\level" + std::to_wstring(level);
+        CreateDirectoryW(deep.c_str(), nullptr);
+        WriteAll(deep + L"\\f.txt", "x");
+    }
+    const DWORD protections[] = {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring path = Path(L"A\\protected" + std::to_wstring(i));
+        WriteAll(path, "p");
+        SetFileAttributesW(path.c_str(), protections[i]);
+    }
+    Answerer answerer;
+    Request request(FO_DELETE, {Path(L"A"), Path(L"deep")}, L"", FOF_NOCONFIRMATION);
+    ASSERT_TRUE(request.Run());
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_FALSE(Exists(Path(L"A")));
+    EXPECT_FALSE(Exists(Path(L"deep")));
+    EXPECT_EQ(ReadAll(Path(L"AB\\in ab.txt")), "ab") << "a folder whose name starts like the deleted one";
+    EXPECT_EQ(ReadAll(Path(L"A.txt")), "file named like the folder");
+    EXPECT_TRUE(Exists(Path(L"A2")));
+}
+
+TEST_F(FileOperation, RecursionGuardRefusesOnlyTheSourceItselfAndBelow) {
+    CreateDirectoryW(Path(L"A").c_str(), nullptr);
+    CreateDirectoryW(Path(L"A\\B").c_str(), nullptr);
+    CreateDirectoryW(Path(L"AB").c_str(), nullptr);
+    WriteAll(Path(L"A\\f.txt"), "f");
+    struct Case {
+        UINT kind;
+        std::wstring source, destination;
+        bool refused;
+    };
+    const Case cases[] = {
+        /* 0 */ {FO_COPY, Path(L"A\\f.txt"), Path(L"A"), true},  // a file into its own folder
+        /* 1 */ {FO_COPY, Path(L"A"), Path(L"A"), true},
+        /* 2 */ {FO_COPY, Path(L"A"), Path(L"A\\B"), true},
+        /* 3 */ {FO_MOVE, Path(L"A"), Path(L"a\\b"), true},  // case does not matter
+        /* 4 */ {FO_COPY, Path(L"A"), Path(L"AB"), false},
+    };
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        Answerer answerer;
+        Request request(cases[i].kind, {cases[i].source}, cases[i].destination, FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        if (cases[i].refused) {
+            EXPECT_EQ(answerer.Boxes(), std::vector<std::wstring>{L"Source to destination is recursive"}) << "case " << i;
+        } else {
+            EXPECT_TRUE(answerer.seen.empty()) << "case " << i;
+            EXPECT_EQ(ReadAll(Path(L"AB\\A\\f.txt")), "f") << "case " << i;
+        }
+    }
+    EXPECT_EQ(ReadAll(Path(L"A\\f.txt")), "f") << "refused requests change nothing";
+    EXPECT_FALSE(Exists(Path(L"A\\B\\A")));
+}
+
+TEST_F(FileOperation, PathsPastTheLimitAreRefusedNotCut) {
+    // A folder whose files' full paths stay below the limit, copied to a
+    // destination deep enough that the copies would pass it.
+    CreateDirectoryW(Path(L"src").c_str(), nullptr);
+    WriteAll(Path(L"src\\file-with-a-name.txt"), "x");
+    std::wstring deep = Path(L"d");
+    CreateDirectoryW(deep.c_str(), nullptr);
+    while (deep.size() < 240) {
+        deep += L"\\0123456789";
+        CreateDirectoryW(deep.c_str(), nullptr);
+    }
+    Answerer answerer;
+    Request request(FO_COPY, {Path(L"src")}, deep, FOF_NOCONFIRMATION);
+    ASSERT_TRUE(request.Run());
+    ASSERT_EQ(answerer.Boxes().size(), 1u);
+    EXPECT_EQ(answerer.Boxes()[0].rfind(L"The path is too long:", 0), 0u) << Narrow(answerer.Boxes()[0]);
+    EXPECT_EQ(ReadAll(Path(L"src\\file-with-a-name.txt")), "x");
+    // Nothing was written under a cut name anywhere below the destination.
+    for (const auto& [name, bytes] : Snapshot(Path(L"d"))) EXPECT_EQ(bytes, "<folder>") << Narrow(name);
+}
+
+// ---- Questions -----------------------------------------------------------------------------
+
+TEST_F(FileOperation, DeleteQuestionsFollowTheFilesAttributesAndAllEndsThem) {
+    CreateDirectoryW(Path(L"F").c_str(), nullptr);
+    const std::pair<const wchar_t*, DWORD> files[] = {
+        {L"F\\a plain.txt", 0},
+        {L"F\\b tool.exe", FILE_ATTRIBUTE_READONLY},  // read-only wins over program
+        {L"F\\c run.EXE", 0},
+        {L"F\\d core.sys", FILE_ATTRIBUTE_SYSTEM},
+        {L"F\\e later.txt", 0},
+        {L"F\\f later.txt", 0},
+    };
+    for (const auto& [name, attributes] : files) {
+        WriteAll(Path(name), "x");
+        if (attributes) SetFileAttributesW(Path(name).c_str(), attributes);
+    }
+    // Yes to the first four, All at the fifth: the sixth is not asked.
+    Answerer answerer({kAnswerYes, kAnswerYes, kAnswerYes, kAnswerYes, kAnswerAll});
+    Request request(FO_DELETE, {Path(L"F")});
+    ASSERT_TRUE(request.Run());
+    ASSERT_EQ(answerer.Questions(), 5);
+    const wchar_t* expected[] = {
+        L"Are you sure you want to delete 'a plain.txt'?",
+        L"The file 'b tool.exe' is a read-only file. Are you sure you want to delete it?",
+        L"The file 'c run.EXE' is a program.\n\nIf you remove it, you will no longer be able to run this program "
+        L"or edit some documents. Are you sure you want to delete it?",
+        L"The file 'd core.sys' is a system file.\n\nIf you remove it, your computer or one of your programs may "
+        L"no longer work correctly.",
+        L"Are you sure you want to delete 'e later.txt'?",
+    };
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Narrow(answerer.seen[i].text), Narrow(expected[i])) << "question " << i;
+        EXPECT_EQ(answerer.seen[i].caption, L"Confirm file delete");
+        EXPECT_TRUE(answerer.seen[i].several) << "a folder counts as several items";
+    }
+    EXPECT_FALSE(Exists(Path(L"F")));
+}
+
+TEST_F(FileOperation, ReplaceQuestionsAndTheirAnswers) {
+    for (const wchar_t* name : {L"src", L"dst", L"dst\\src"}) CreateDirectoryW(Path(name).c_str(), nullptr);
+    for (const wchar_t* name : {L"1.txt", L"2.txt", L"3.txt"}) {
+        WriteAll(Path(std::wstring(L"src\\") + name), "new");
+        WriteAll(Path(std::wstring(L"dst\\src\\") + name), "old");
+    }
+    SetFileAttributesW(Path(L"dst\\src\\2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        LangJapanese = true;
+        // The folder question, then Yes, No for the files; Cancel at the third stops.
+        Answerer answerer({kAnswerYes, kAnswerYes, kAnswerNo, kAnswerCancel});
+        Request request(FO_COPY, {Path(L"src")}, Path(L"dst"));
+        ASSERT_TRUE(request.Run());
+        ASSERT_EQ(answerer.Questions(), 4);
+        EXPECT_EQ(answerer.seen[0].caption, L"ﾌｫﾙﾀﾞ置換の確認");
+        EXPECT_NE(answerer.seen[0].text.find(Path(L"dst\\src")), std::wstring::npos) << "the full path";
+        EXPECT_EQ(Narrow(answerer.seen[1].text),
+                  Narrow(L"このﾌｫﾙﾀﾞには既に 1.txt というﾌｧｲﾙが存在します。現在あるﾌｧｲﾙを、新しいﾌｧｲﾙで上書きしますか?"))
+            << "the Japanese text names the file without quotes";
+        EXPECT_NE(answerer.seen[2].text.find(L"読み取り専用ﾌｧｲﾙ 2.txt"), std::wstring::npos);
+        EXPECT_TRUE(answerer.Boxes().empty());
+        LangJapanese = false;
+    }
+    EXPECT_EQ(ReadAll(Path(L"dst\\src\\1.txt")), "new");
+    EXPECT_EQ(ReadAll(Path(L"dst\\src\\2.txt")), "old") << "No skips";
+    EXPECT_EQ(ReadAll(Path(L"dst\\src\\3.txt")), "old") << "Cancel stops";
+    {
+        Answerer answerer({kAnswerNo});
+        Request request(FO_COPY, {Path(L"src")}, Path(L"dst"));
+        ASSERT_TRUE(request.Run());
+        EXPECT_EQ(answerer.Questions(), 1) << "No at the folder skips the whole folder";
+        EXPECT_EQ(ReadAll(Path(L"dst\\src\\3.txt")), "old");
+    }
+}
+
+// How far the progress dialog's bar is filled, as a share of its width: the
+// columns of its left part that differ from its empty right end.
+double BarFill(HWND progress) {
+    RECT bar;
+    GetWindowRect(GetDlgItem(progress, IDC_FILEOP_GAUGE), &bar);
+    MapWindowPoints(nullptr, progress, reinterpret_cast<POINT*>(&bar), 2);
+    HDC dc = GetDC(progress);
+    const int y = bar.top + 1;  // above the centred percentage text
+    const COLORREF empty = GetPixel(dc, bar.right - 2, y);
+    int filled = 0;
+    for (int x = bar.left; x < bar.right; ++x) filled += GetPixel(dc, x, y) != empty;
+    ReleaseDC(progress, dc);
+    return double(filled) / double(bar.right - bar.left);
+}
+
+TEST_F(FileOperation, TheBarShowsTheShareFinishedBeforeEachItem) {
+    for (int i = 0; i < 4; ++i) WriteAll(Path(L"f" + std::to_wstring(i)), "x");
+    std::vector<double> fills;
+    Answerer answerer;
+    answerer.beforeAnswer = [&](HWND progress, const DialogSeen&) { fills.push_back(BarFill(progress)); };
+    Request request(FO_DELETE, {Path(L"f0"), Path(L"f1"), Path(L"f2"), Path(L"f3")});
+    ASSERT_TRUE(request.Run());
+    ASSERT_EQ(fills.size(), 4u);
+    const double expected[] = {0.0, 0.25, 0.5, 0.75};  // 0 % on the first item
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(fills[i], expected[i], 0.06) << "question " << i;
+}
+
+// ---- Cancel -----------------------------------------------------------------------------
+
+TEST_F(FileOperation, CancelStopsAFolderWalkButNotTopLevelFiles) {
+    CreateDirectoryW(Path(L"F").c_str(), nullptr);
+    for (int i = 0; i < 5; ++i) WriteAll(Path(L"F\\" + std::to_wstring(i)), "x");
+    {
+        // Cancel while the first question of the walk is open: that file
+        // still goes (Yes), the walk stops before the next entry.
+        Answerer answerer;
+        answerer.beforeAnswer = [](HWND progress, const DialogSeen&) { PressCancel(progress); };
+        Request request(FO_DELETE, {Path(L"F")});
+        ASSERT_TRUE(request.Run());
+        EXPECT_EQ(answerer.Questions(), 1);
+        EXPECT_EQ(Snapshot(Path(L"F")).size(), 4u);
+    }
+    for (int i = 0; i < 3; ++i) WriteAll(Path(L"top" + std::to_wstring(i)), "x");
+    {
+        Answerer answerer;
+        answerer.beforeAnswer = [](HWND progress, const DialogSeen&) { PressCancel(progress); };
+        Request request(FO_DELETE, {Path(L"top0"), Path(L"top1"), Path(L"top2")});
+        ASSERT_TRUE(request.Run());
+        EXPECT_EQ(answerer.Questions(), 3) << "Cancel has no effect on top-level plain files";
+        for (int i = 0; i < 3; ++i) EXPECT_FALSE(Exists(Path(L"top" + std::to_wstring(i))));
+    }
+}
+
+// ---- Faults ------------------------------------------------------------------------------
+
+TEST_F(FileOperation, EachFailureShowsOneMessageAndStopsTheRequest) {
+    CreateDirectoryW(Path(L"dst").c_str(), nullptr);
+    WriteAll(Path(L"a.txt"), "a");
+    WriteAll(Path(L"b.txt"), "b");
+    WriteAll(Path(L"dst\\a.txt"), "held");
+    HANDLE held = CreateFileW(Path(L"dst\\a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        Answerer answerer;
+        Request request(FO_COPY, {Path(L"a.txt"), Path(L"b.txt")}, Path(L"dst"), FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        EXPECT_EQ(answerer.Boxes().size(), 1u) << "one message";
+        EXPECT_FALSE(Exists(Path(L"dst\\b.txt"))) << "the request stopped at the failure";
+    }
+    CloseHandle(held);
+    {
+        // A file where a folder must be made: stops without a message.
+        CreateDirectoryW(Path(L"tree").c_str(), nullptr);
+        CreateDirectoryW(Path(L"tree\\sub").c_str(), nullptr);
+        WriteAll(Path(L"tree\\sub\\x.txt"), "x");
+        CreateDirectoryW(Path(L"dst\\tree").c_str(), nullptr);
+        WriteAll(Path(L"dst\\tree\\sub"), "a file in the way");
+        Answerer answerer;
+        Request request(FO_COPY, {Path(L"tree"), Path(L"b.txt")}, Path(L"dst"), FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        EXPECT_TRUE(answerer.seen.empty());
+        EXPECT_EQ(ReadAll(Path(L"dst\\tree\\sub")), "a file in the way");
+        EXPECT_FALSE(Exists(Path(L"dst\\b.txt")));
+    }
+    {
+        // A source that vanished between listing and action, a full disk.
+        Answerer answerer;
+        Request gone(FO_COPY, {Path(L"vanished.txt")}, Path(L"dst"), FOF_NOCONFIRMATION);
+        ASSERT_TRUE(gone.Run());
+        Request full(FO_COPY, {Path(L"b.txt")}, L"Z:\\dev\\full", FOF_NOCONFIRMATION);
+        ASSERT_TRUE(full.Run());
+        EXPECT_EQ(answerer.Boxes(), (std::vector<std::wstring>{L"File not found", L"The disk is full"}));
+        EXPECT_EQ(ReadAll(Path(L"b.txt")), "b");
+    }
+    {
+        // A read-only target is cleared before the copy.
+        WriteAll(Path(L"dst\\ro.txt"), "old");
+        SetFileAttributesW(Path(L"dst\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        WriteAll(Path(L"ro.txt"), "new");
+        Answerer answerer;
+        Request request(FO_COPY, {Path(L"ro.txt")}, Path(L"dst"), FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        EXPECT_TRUE(answerer.seen.empty());
+        EXPECT_EQ(ReadAll(Path(L"dst\\ro.txt")), "new");
+    }
+}
+
+TEST_F(FileOperation, InRomFilesStayAndTheirFolderStaysSilently) {
+    CreateDirectoryW(Path(L"F").c_str(), nullptr);
+    WriteAll(Path(L"F\\rom.exe"), "rom");
+    WriteAll(Path(L"F\\user.txt"), "user");
+    ScratchKey profile(ce::kDeviceProfileKey);
+    std::wstring list = Path(L"F\\rom.exe") + L'\0' + L'\0';
+    ASSERT_TRUE(WriteProfileValue(L"", ce::kProfileInRomFiles, REG_MULTI_SZ, list.data(),
+                                  DWORD(list.size() * sizeof(wchar_t))));
+    Answerer answerer;
+    Request request(FO_DELETE, {Path(L"F")}, L"", FOF_NOCONFIRMATION);
+    ASSERT_TRUE(request.Run());
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(ReadAll(Path(L"F\\rom.exe")), "rom");
+    EXPECT_FALSE(Exists(Path(L"F\\user.txt")));
+}
+
+TEST_F(FileOperation, RenameRequestTouchesNothing) {
+    WriteAll(Path(L"a.txt"), "a");
+    Answerer answerer;
+    Request request(FO_RENAME, {Path(L"a.txt")}, Path(L"b.txt"));
+    ASSERT_TRUE(request.Run());
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(ReadAll(Path(L"a.txt")), "a");
+    EXPECT_FALSE(Exists(Path(L"b.txt")));
+}
+
+// ---- Threads ------------------------------------------------------------------------------
+
+// The worker opens its questions while this thread runs the progress dialog,
+// and ends the dialog whose object goes as soon as the run returns: two
+// hundred requests in a row, each with a question.
+TEST_F(FileOperation, TwoHundredRequestsWithQuestionsInARow) {
+    Answerer answerer;
+    for (int i = 0; i < 200; ++i) {
+        WriteAll(Path(L"x.txt"), "x");
+        Request request(FO_DELETE, {Path(L"x.txt")});
+        ASSERT_TRUE(request.Run()) << "request " << i;
+        ASSERT_FALSE(Exists(Path(L"x.txt"))) << "request " << i;
+    }
+    EXPECT_EQ(answerer.Questions(), 200);
+    EXPECT_TRUE(answerer.Boxes().empty());
+}
