@@ -497,6 +497,41 @@ TEST_F(FileOperation, TheBarShowsTheShareFinishedBeforeEachItem) {
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(fills[i], expected[i], 0.06) << "question " << i;
 }
 
+TEST_F(FileOperation, ConfirmDeleteAsksForSeveralItemsAndFoldersOnly) {
+    CreateDirectoryW(Path(L"Fold").c_str(), nullptr);
+    WriteAll(Path(L"a.txt"), "a");
+    WriteAll(Path(L"b.txt"), "b");
+    struct Case {
+        std::vector<std::wstring> sources;
+        int answer;
+        bool proceeds;
+        std::wstring caption, text;  // the question, or none when empty
+    };
+    const Case cases[] = {
+        /* 0 */ {{Path(L"a.txt")}, kAnswerNo, true, L"", L""},
+        /* 1 */ {{Path(L"a.txt"), Path(L"b.txt"), Path(L"Fold")}, kAnswerNo, false, L"Confirm multiple file delete",
+                 L"Are you sure you want to delete these 3 items?"},
+        /* 2 */ {{Path(L"a.txt"), Path(L"b.txt")}, kAnswerYes, true, L"Confirm multiple file delete",
+                 L"Are you sure you want to delete these 2 items?"},
+        /* 3 */ {{Path(L"Fold")}, kAnswerNo, false, L"Confirm folder delete",
+                 L"Are you sure you want to remove the folder 'Fold' and all its contents?"},
+    };
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        Answerer answerer({cases[i].answer});
+        Request request(FO_DELETE, cases[i].sources);
+        EXPECT_EQ(ConfirmDelete(nullptr, request.list.c_str()), cases[i].proceeds) << "case " << i;
+        if (cases[i].caption.empty()) {
+            EXPECT_EQ(answerer.Questions(), 0) << "case " << i << ": one file is asked about by the engine only";
+            continue;
+        }
+        ASSERT_EQ(answerer.Questions(), 1) << "case " << i;
+        EXPECT_EQ(answerer.seen[0].caption, cases[i].caption) << "case " << i;
+        EXPECT_EQ(Narrow(answerer.seen[0].text), Narrow(cases[i].text)) << "case " << i;
+        EXPECT_FALSE(answerer.seen[0].several) << "case " << i << ": asked with Yes and No only";
+    }
+    EXPECT_TRUE(Exists(Path(L"a.txt")) && Exists(Path(L"Fold"))) << "asking deletes nothing";
+}
+
 // ---- Cancel -----------------------------------------------------------------------------
 
 TEST_F(FileOperation, CancelStopsAFolderWalkButNotTopLevelFiles) {
