@@ -534,6 +534,42 @@ TEST_F(FileOperation, ConfirmDeleteAsksForSeveralItemsAndFoldersOnly) {
 
 // ---- Cancel -----------------------------------------------------------------------------
 
+// Presses Cancel the moment the preparation shows its first folder count:
+// the count is a message to this thread, so the press comes while the
+// preparation is still walking.
+class CancelAtFirstCount {
+public:
+    CancelAtFirstCount() { hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId()); }
+    ~CancelAtFirstCount() { UnhookWindowsHookEx(hook_); }
+    static inline int presses = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_FILEOP_SOURCE) {
+            HWND progress = GetParent(call->hwnd);
+            wchar_t caption[64] = L"";
+            GetWindowTextW(progress, caption, 64);
+            if (lstrcmpW(caption, L"Prepare operation") == 0 && presses++ == 0) PressCancel(progress);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
+TEST_F(FileOperation, CancelDuringPreparationChangesNothing) {
+    for (const wchar_t* name : {L"F", L"F\a", L"F\b", L"F\c"}) CreateDirectoryW(Path(name).c_str(), nullptr);
+    for (const wchar_t* name : {L"F\a\1", L"F\b\2", L"F\c\3", L"F\4"}) WriteAll(Path(name), "x");
+    const auto before = Snapshot(Path(L"F"));
+    CancelAtFirstCount canceller;
+    Answerer answerer;
+    Request request(FO_DELETE, {Path(L"F")}, L"", FOF_NOCONFIRMATION);
+    ASSERT_TRUE(request.Run()) << "the dialog closes";
+    EXPECT_EQ(CancelAtFirstCount::presses, 1) << "the walk stopped before the next folder was counted";
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(Snapshot(Path(L"F")), before);
+}
+
 TEST_F(FileOperation, CancelStopsAFolderWalkButNotTopLevelFiles) {
     CreateDirectoryW(Path(L"F").c_str(), nullptr);
     for (int i = 0; i < 5; ++i) WriteAll(Path(L"F\\" + std::to_wstring(i)), "x");
