@@ -3,4 +3,4 @@ pebblora_test(primitives_test SOURCES primitives_test.cpp LIBS pebblora_fileops 
 # The engine behind its real progress dialog; the resource script brings
 # the templates and icons. In-ROM cases write the device profile.
 pebblora_test(fileop_test SOURCES fileop_test.cpp ${CMAKE_SOURCE_DIR}/resources/pebblora.rc
-              LIBS pebblora_fileops LOCK registry device)
+              LIBS pebblora_fileops LOCK registry device TIMEOUT 400)
