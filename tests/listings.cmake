@@ -13,5 +13,5 @@ endforeach()
 # They write the device profile and the test device's \Windows.
 pebblora_test(listings_test SOURCES listings_test.cpp ${CMAKE_SOURCE_DIR}/resources/pebblora.rc
               LIBS pebblora_filedialog LOCK registry device)
-add_dependencies(listings_test cpl_three cpl_noexport cpl_unruly)
+add_dependencies(listings_test cpl_three cpl_noexport cpl_unruly settings_applet)
 pebblora_test(cedatabase_test SOURCES cedatabase_test.cpp LIBS pebblora_platform LOCK registry device)

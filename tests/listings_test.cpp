@@ -241,6 +241,17 @@ TEST_F(ControlPanel, EveryModuleOfTheFolderAndNothingElse) {
     EXPECT_TRUE(none.entries.empty());
 }
 
+TEST_F(ControlPanel, ShippedModuleListsItsApplets) {
+    Install(L"..\\applets\\pebblora.cpl", L"pebblora.cpl");
+    Listed listed;
+    List(listed);
+    EXPECT_EQ(Joined(listed.Names()), "[Pebblora][Memory]");
+    ASSERT_EQ(listed.entries.size(), 2u);
+    EXPECT_GE(listed.entries.front()->image, kStandardImageCount);
+    EXPECT_GE(listed.entries.back()->image, kStandardImageCount);
+    EXPECT_NE(listed.entries.front()->image, listed.entries.back()->image);
+}
+
 // ---- Database --------------------------------------------------------------------------
 
 // The device profile of one test, starting empty and removed afterwards.

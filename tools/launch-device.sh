@@ -35,6 +35,11 @@ for file in pebblora.exe IMGDECMP.DLL; do
     [ -f "$PEBBLORA_BUILD/app/$file" ] || fail "installing the program" "$PEBBLORA_BUILD/app/$file was not built"
     cp "$PEBBLORA_BUILD/app/$file" "$install_dir/" || fail "installing the program" "cannot copy $file to $install_dir"
 done
+# Pebblora Settings, the control-panel module that Control Panel lists.
+applet="$PEBBLORA_BUILD/applets/pebblora.cpl"
+[ -f "$applet" ] || fail "installing the control-panel module" "$applet was not built"
+cp "$applet" "$PEBBLORA_DEVICE/Windows/" ||
+    fail "installing the control-panel module" "cannot copy pebblora.cpl to $PEBBLORA_DEVICE/Windows"
 # The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
 skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
 mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
@@ -74,6 +79,28 @@ $skin_lines
 [HKEY_CURRENT_USER\\Software\\Pebblora Device\\Cards\\Storage Card]
 "TotalBytes"=hex(b):00,00,00,08,00,00,00,00
 "FreeBytes"=hex(b):00,00,74,05,00,00,00,00
+
+[-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases]
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\1]
+"Name"="Contacts Database"
+"Type"=dword:00000019
+"Size"=dword:00011800
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\2]
+"Name"="Appointments Database"
+"Type"=dword:0000001a
+"Size"=dword:00007400
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\3]
+"Name"="Tasks Database"
+"Type"=dword:0000001b
+"Size"=dword:00001c00
+
+[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\4]
+"Name"="\\\\Notification Queue"
+"Type"=dword:00000000
+"Size"=dword:00000400
 REG
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 ||
     fail "writing the device settings" "wine regedit could not import $reg"
