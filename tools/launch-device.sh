@@ -54,6 +54,18 @@ if [ -n "${PEBBLORA_SKIN:-}" ]; then
     [ "$PEBBLORA_SKIN" != none ] && skin_path="\\\\My Documents\\\\Skins\\\\$PEBBLORA_SKIN\\\\$PEBBLORA_SKIN.ini"
     skin_lines=$(printf '[HKEY_CURRENT_USER\\Software\\Marrowvale\\Pebblora]\n"skin"="%s"\n' "$skin_path")
 fi
+# The object store's databases: label, name, type, size in bytes. The last
+# one's name begins with a backslash, so the file dialog leaves it out.
+database_lines=""
+while IFS='|' read -r label name type size; do
+    database_lines+=$(printf '\n[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\%s]\n"Name"="%s"\n"Type"=dword:%08x\n"Size"=dword:%08x\n' \
+        "$label" "$name" "$type" "$size")
+done <<'DATABASES'
+1|Contacts Database|25|71680
+2|Appointments Database|26|29696
+3|Tasks Database|27|7168
+4|\\Notification Queue|0|1024
+DATABASES
 reg="$WINEPREFIX/pebblora-launch.reg"
 cat >"$reg" <<REG || fail "writing the device settings" "cannot write $reg"
 REGEDIT4
@@ -81,26 +93,7 @@ $skin_lines
 "FreeBytes"=hex(b):00,00,74,05,00,00,00,00
 
 [-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases]
-
-[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\1]
-"Name"="Contacts Database"
-"Type"=dword:00000019
-"Size"=dword:00011800
-
-[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\2]
-"Name"="Appointments Database"
-"Type"=dword:0000001a
-"Size"=dword:00007400
-
-[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\3]
-"Name"="Tasks Database"
-"Type"=dword:0000001b
-"Size"=dword:00001c00
-
-[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\4]
-"Name"="\\\\Notification Queue"
-"Type"=dword:00000000
-"Size"=dword:00000400
+$database_lines
 REG
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 ||
     fail "writing the device settings" "wine regedit could not import $reg"
