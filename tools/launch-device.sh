@@ -57,9 +57,9 @@ fi
 # The object store's databases: label, name, type, size in bytes. The last
 # one's name begins with a backslash, so the file dialog leaves it out.
 database_lines=""
-while IFS='|' read -r label name type size; do
+while IFS='|' read -r db_label db_name db_type db_size; do
     database_lines+=$(printf '\n[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\%s]\n"Name"="%s"\n"Type"=dword:%08x\n"Size"=dword:%08x\n' \
-        "$label" "$name" "$type" "$size")
+        "$db_label" "$db_name" "$db_type" "$db_size")
 done <<'DATABASES'
 1|Contacts Database|25|71680
 2|Appointments Database|26|29696
