@@ -43,7 +43,7 @@ export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
 if [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
     source "$root/tools/install-deps.sh"
     pebblora_install_deps || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 1; }
-    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp ||
+    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp settings_applet ||
         { echo "run.sh: building the program failed (see the compiler's messages above)" >&2; exit 1; }
 fi
 

@@ -1,8 +1,8 @@
 // The device profile: what a desktop machine cannot show about a handheld.
 //
 // One registry key of the Wine prefix describes the simulated device (input
-// panel, object store, batteries and storage cards, and in time in-ROM files
-// and object-store databases). It is read on every call, so a test can change the device
+// panel, object store, batteries and storage cards, in-ROM files and
+// object-store databases). It is read on every call, so a test can change the device
 // between two calls. docs/device-profile.md lists every value.
 #pragma once
 
@@ -47,6 +47,20 @@ inline constexpr const wchar_t* kProfileCardFreeBytes = L"FreeBytes";
 // wrappers add FILE_ATTRIBUTE_INROM (0x40) to exactly these paths.
 inline constexpr const wchar_t* kProfileInRomFiles = L"InRomFiles";
 
+// Object-store databases: one subkey Databases\<label> per database; the
+// label only tells the keys apart. Name (REG_SZ, required, at most 259
+// units), Type (DWORD, the database type, 0 when missing), Size (QWORD or
+// DWORD bytes, capped at 0xFFFFFFFF, 0 when missing). ReadFails = 1 makes
+// reading the database's information fail.
+inline constexpr const wchar_t* kProfileDatabasesKey = L"Databases";
+inline constexpr const wchar_t* kProfileDatabaseName = L"Name";
+inline constexpr const wchar_t* kProfileDatabaseType = L"Type";
+inline constexpr const wchar_t* kProfileDatabaseSize = L"Size";
+inline constexpr const wchar_t* kProfileDatabaseReadFails = L"ReadFails";
+
+// The readers below take a subkey path of up to about 500 units; a longer
+// one counts as missing (cut short, it would name another key).
+
 // Reads a DWORD value of the profile (or of its subkey `subkey`, when not
 // null); `fallback` when the key or value is missing or not a DWORD.
 DWORD ReadProfileNumber(const wchar_t* name, DWORD fallback, const wchar_t* subkey = nullptr);
@@ -65,5 +79,9 @@ bool ReadProfileText(const wchar_t* name, wchar_t* buffer, DWORD units, const wc
 // Reads a multi-string value of the profile: one text per item, empty items
 // dropped. Returns false (and no items) when missing or of another type.
 bool ReadProfileTexts(const wchar_t* name, std::vector<std::wstring>& items, const wchar_t* subkey = nullptr);
+
+// Reads the names of the subkeys of the profile's subkey `subkey`, in the
+// registry's order. Returns false (and no names) when the subkey is missing.
+bool ReadProfileSubkeys(const wchar_t* subkey, std::vector<std::wstring>& names);
 
 }  // namespace ce

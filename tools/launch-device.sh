@@ -35,6 +35,11 @@ for file in pebblora.exe IMGDECMP.DLL; do
     [ -f "$PEBBLORA_BUILD/app/$file" ] || fail "installing the program" "$PEBBLORA_BUILD/app/$file was not built"
     cp "$PEBBLORA_BUILD/app/$file" "$install_dir/" || fail "installing the program" "cannot copy $file to $install_dir"
 done
+# Pebblora Settings, the control-panel module that Control Panel lists.
+applet="$PEBBLORA_BUILD/applets/pebblora.cpl"
+[ -f "$applet" ] || fail "installing the control-panel module" "$applet was not built"
+cp "$applet" "$PEBBLORA_DEVICE/Windows/" ||
+    fail "installing the control-panel module" "cannot copy pebblora.cpl to $PEBBLORA_DEVICE/Windows"
 # The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
 skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
 mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
@@ -49,6 +54,18 @@ if [ -n "${PEBBLORA_SKIN:-}" ]; then
     [ "$PEBBLORA_SKIN" != none ] && skin_path="\\\\My Documents\\\\Skins\\\\$PEBBLORA_SKIN\\\\$PEBBLORA_SKIN.ini"
     skin_lines=$(printf '[HKEY_CURRENT_USER\\Software\\Marrowvale\\Pebblora]\n"skin"="%s"\n' "$skin_path")
 fi
+# The object store's databases: label, name, type, size in bytes. The last
+# one's name begins with a backslash, so the file dialog leaves it out.
+database_lines=""
+while IFS='|' read -r db_label db_name db_type db_size; do
+    database_lines+=$(printf '\n[HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases\\%s]\n"Name"="%s"\n"Type"=dword:%08x\n"Size"=dword:%08x\n' \
+        "$db_label" "$db_name" "$db_type" "$db_size")
+done <<'DATABASES'
+1|Contacts Database|25|71680
+2|Appointments Database|26|29696
+3|Tasks Database|27|7168
+4|\\Notification Queue|0|1024
+DATABASES
 reg="$WINEPREFIX/pebblora-launch.reg"
 cat >"$reg" <<REG || fail "writing the device settings" "cannot write $reg"
 REGEDIT4
@@ -74,6 +91,9 @@ $skin_lines
 [HKEY_CURRENT_USER\\Software\\Pebblora Device\\Cards\\Storage Card]
 "TotalBytes"=hex(b):00,00,00,08,00,00,00,00
 "FreeBytes"=hex(b):00,00,74,05,00,00,00,00
+
+[-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases]
+$database_lines
 REG
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 ||
     fail "writing the device settings" "wine regedit could not import $reg"
