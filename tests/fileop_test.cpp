@@ -558,8 +558,8 @@ private:
 };
 
 TEST_F(FileOperation, CancelDuringPreparationChangesNothing) {
-    for (const wchar_t* name : {L"F", L"F\a", L"F\b", L"F\c"}) CreateDirectoryW(Path(name).c_str(), nullptr);
-    for (const wchar_t* name : {L"F\a\1", L"F\b\2", L"F\c\3", L"F\4"}) WriteAll(Path(name), "x");
+    for (const wchar_t* name : {L"F", L"F\\a", L"F\\b", L"F\\c"}) CreateDirectoryW(Path(name).c_str(), nullptr);
+    for (const wchar_t* name : {L"F\\a\\1", L"F\\b\\2", L"F\\c\\3", L"F\\4"}) WriteAll(Path(name), "x");
     const auto before = Snapshot(Path(L"F"));
     CancelAtFirstCount canceller;
     Answerer answerer;
