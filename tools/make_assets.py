@@ -630,6 +630,9 @@ def main():
     write_bmp24(os.path.join(bitmaps, "gauge.bmp"), gauge_strip())
     write_bmp24(os.path.join(bitmaps, "buttons16.bmp"), button_strip(16))
     write_bmp24(os.path.join(bitmaps, "buttons32.bmp"), button_strip(32))
+    # The sort arrows of the file dialog's column headers.
+    from updown_arrows import write_updown_arrows
+    write_updown_arrows(bitmaps)
 
 
 if __name__ == "__main__":
