@@ -267,7 +267,7 @@ void FFolderView::OnGetDispInfo(NMLVDISPINFOW& info) {
         return;
     }
     const wchar_t* entryPath = item->Path();
-    wchar_t target[kShortcutTargetUnits];
+    wchar_t target[kShortcutTargetUnits] = L"";
     const wchar_t* iconPath = entryPath;
     DWORD attributes = item->Attributes();
     int overlay = 0;
@@ -275,12 +275,10 @@ void FFolderView::OnGetDispInfo(NMLVDISPINFOW& info) {
         const DWORD own = ce::GetFileAttributesW(entryPath);
         overlay = (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_INROM)) ? kOverlayShortcutInRom
                                                                                      : kOverlayShortcut;
-        if (ReadShortcutTarget(entryPath, target, kShortcutTargetUnits)) {
-            iconPath = target;
-            attributes = ce::GetFileAttributesW(target);
-        } else {
-            attributes = INVALID_FILE_ATTRIBUTES;
-        }
+        // An unreadable shortcut has an empty target: a plain document.
+        iconPath = target;
+        attributes = ReadShortcutTarget(entryPath, target, kShortcutTargetUnits) ? ce::GetFileAttributesW(target)
+                                                                               : INVALID_FILE_ATTRIBUTES;
     } else if (attributes & FILE_ATTRIBUTE_INROM) {
         overlay = kOverlayInRom;
     }
@@ -297,6 +295,37 @@ void FFolderView::OnGetDispInfo(NMLVDISPINFOW& info) {
         state.stateMask = LVIS_OVERLAYMASK;
         state.state = INDEXTOOVERLAYMASK(overlay);
         SendMessageW(hwnd, LVM_SETITEMSTATE, info.item.iItem, reinterpret_cast<LPARAM>(&state));
+    }
+}
+
+bool FFolderView::OnCommand(int command) {
+    switch (command) {
+    case IDM_FOLDER_NEW:
+        NewFolder();
+        return true;
+    case IDM_FOLDER_DELETE:
+        Delete();
+        return true;
+    case IDM_VIEW_LARGE:
+    case IDM_VIEW_SMALL:
+    case IDM_VIEW_LIST:
+    case IDM_VIEW_DETAILS:
+        SetViewMode(command);
+        return true;
+    case IDM_SORT_NAME:
+        SetSort(kSortByName);
+        return true;
+    case IDM_SORT_TYPE:
+        SetSort(kSortByType);
+        return true;
+    case IDM_SORT_SIZE:
+        SetSort(kSortBySize);
+        return true;
+    case IDM_SORT_DATE:
+        SetSort(kSortByDate);
+        return true;
+    default:
+        return false;
     }
 }
 

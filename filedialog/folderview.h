@@ -108,6 +108,10 @@ public:
     // being edited; the selected entries deleted after confirmation.
     void NewFolder();
     void Delete();
+    // The dialog's commands that the view serves alone: New Folder (33),
+    // Delete (38), the view modes (50 to 53) and the sort keys (54 Name,
+    // 55 Type, 56 Size, 57 Date). False for any other command.
+    bool OnCommand(int command);
 
     LocationCode location = kNoLocation;
     wchar_t path[kMaxPath] = L"*";
