@@ -222,6 +222,11 @@ LocationCode FFolderView::EntryPath(int index, wchar_t* out) const {
 
 void FFolderView::SetViewMode(int command) {
     if (command < IDM_VIEW_LARGE || command > IDM_VIEW_DETAILS) return;
+    if (command == IDM_VIEW_DETAILS && subItemsPending_) {
+        SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+        FillPendingSubItems();
+        SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
+    }
     ChangeStyle(*this, LVS_TYPEMASK, kViewStyles[command - IDM_VIEW_LARGE]);
 }
 
@@ -258,7 +263,10 @@ void FFolderView::ShowViewMenu(HWND owner, HWND toolbar, int button) const {
 // ---- Icons on demand and keys ------------------------------------------------------------------
 
 void FFolderView::OnGetDispInfo(NMLVDISPINFOW& info) {
-    if (!(info.item.mask & LVIF_IMAGE)) return;
+    if ((info.item.mask & LVIF_TEXT) && info.item.iSubItem != kNameColumn) {
+        FormatSubItem(EntryAt(info.item.iItem), info.item.iSubItem, info.item.pszText, info.item.cchTextMax);
+    }
+    if (!(info.item.mask & LVIF_IMAGE) || info.item.iSubItem != kNameColumn) return;
     const ListEntry* entry = EntryAt(info.item.iItem);
     if (!entry) return;
     const FileItem* item = AsFileItem(entry);

@@ -34,6 +34,10 @@ inline constexpr int kSortByType = 2;
 inline constexpr int kSortByDate = 3;
 
 inline constexpr int kColumnCount = 4;
+inline constexpr int kNameColumn = 0;
+inline constexpr int kSizeColumn = 1;
+inline constexpr int kTypeColumn = 2;
+inline constexpr int kDateColumn = 3;
 
 class FFolderView : public FWnd {
 public:
@@ -81,7 +85,8 @@ public:
     void Sort();
 
     // View modes by command: 50 Large Icon, 51 Small Icon, 52 List,
-    // 53 Details; any other command changes nothing.
+    // 53 Details; any other command changes nothing. The sub-item texts of
+    // a list filled in another view are set when Details is first chosen.
     void SetViewMode(int command);
     // The command of the current view mode (50 to 53).
     int ViewModeCommand() const;
@@ -94,7 +99,8 @@ public:
     void ShowViewMenu(HWND owner, HWND toolbar, int button) const;
 
     // The list's notifications, as the hosting dialog receives them.
-    // Image and overlay of an item shown for the first time.
+    // Image and overlay of an item shown for the first time, and the size
+    // and date texts of a row being shown.
     void OnGetDispInfo(NMLVDISPINFOW& info);
     // TRUE refuses the edit: only files and plain folders may be renamed.
     BOOL OnBeginLabelEdit(const NMLVDISPINFOW& info);
@@ -131,8 +137,10 @@ private:
     void ListLocation();
     void ListFolder(const wchar_t* folder);
     void InsertEntries(const FList<ListEntry*>& shown);
-    int InsertEntry(int index, ListEntry* entry);
+    int InsertEntry(int index, ListEntry* entry, bool withSubItems);
     void SetSubItems(int index, const ListEntry* entry);
+    void FillPendingSubItems();
+    void FormatSubItem(const ListEntry* entry, int column, wchar_t* out, int units) const;
     void DeleteAllEntries();
     void FitNameColumn();
 
@@ -145,6 +153,7 @@ private:
     void RemoveEntry(int index, ListEntry* entry);
 
     HIMAGELIST arrows_ = nullptr;
+    bool subItemsPending_ = false;  // items inserted outside Details lack their sub-items
 };
 
 // The sort order of two entries under `options` (a folder first when

@@ -54,7 +54,7 @@ void FFolderView::NewFolder() {
     ++count;
 
     const int last = static_cast<int>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0));
-    const int index = InsertEntry(last, item);
+    const int index = InsertEntry(last, item, true);
     if (index < 0) return;
     SendMessageW(hwnd, LVM_ENSUREVISIBLE, index, FALSE);
     SetFocus(hwnd);

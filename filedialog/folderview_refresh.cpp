@@ -5,6 +5,7 @@
 #include "filedialog/folderview.h"
 #include "filedialog/listings.h"
 #include "framework/appvalues.h"
+#include "resources/resource.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
 #include "platform/cestatus.h"
@@ -19,7 +20,29 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-constexpr int kDateTextUnits = 64;
+// Measures names as the list control's string width does (its font in a
+// context of its window), with one context for all names instead of one
+// for each: the control's own call costs more than listing a file.
+class NameMeasure {
+public:
+    explicit NameMeasure(HWND list)
+        : list_(list), font_(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0))), dc_(list),
+          select_(dc_.Get(), font_) {}
+
+    int Width(const wchar_t* name) const {
+        SIZE size{};
+        if (font_ && select_.Selected() && GetTextExtentPoint32W(dc_.Get(), name, lstrlenW(name), &size))
+            return size.cx;
+        // Without a font of its own the control knows best what it draws with.
+        return static_cast<int>(SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(name)));
+    }
+
+private:
+    HWND list_;
+    HFONT font_;
+    FClientDC dc_;
+    FSelectObject select_;
+};
 
 }  // namespace
 
@@ -116,16 +139,29 @@ void FFolderView::ListFolder(const wchar_t* folder) {
 }
 
 void FFolderView::InsertEntries(const FList<ListEntry*>& shown) {
+    NameMeasure measure(hwnd);
+    // Only Details shows sub-items: in the other views they wait until
+    // Details is chosen.
+    const bool withSubItems = ViewModeCommand() == IDM_VIEW_DETAILS;
+    subItemsPending_ = !withSubItems;
     for (ListEntry* entry : shown) {
-        if (InsertEntry(count, entry) < 0) continue;
-        const int width = static_cast<int>(
-            SendMessageW(hwnd, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(entry->Name())));
+        if (InsertEntry(count, entry, withSubItems) < 0) continue;
+        const int width = measure.Width(entry->Name());
         if (width > widest) widest = width;
         ++count;
     }
 }
 
-int FFolderView::InsertEntry(int index, ListEntry* entry) {
+void FFolderView::FillPendingSubItems() {
+    if (!subItemsPending_) return;
+    subItemsPending_ = false;
+    const int items = static_cast<int>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < items; ++i) {
+        if (const ListEntry* entry = EntryAt(i)) SetSubItems(i, entry);
+    }
+}
+
+int FFolderView::InsertEntry(int index, ListEntry* entry, bool withSubItems) {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
@@ -133,7 +169,7 @@ int FFolderView::InsertEntry(int index, ListEntry* entry) {
     item.iImage = entry->image;  // -1 is I_IMAGECALLBACK: asked for when shown
     item.lParam = reinterpret_cast<LPARAM>(entry);
     const int inserted = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (inserted >= 0) SetSubItems(inserted, entry);
+    if (inserted >= 0 && withSubItems) SetSubItems(inserted, entry);
     return inserted;
 }
 
@@ -141,24 +177,36 @@ void FFolderView::SetSubItems(int index, const ListEntry* entry) {
     // Applets and databases show their name only; an empty text needs no call.
     const FileItem* file = AsFileItem(entry);
     if (!file) return;
+    // Size and date are formatted when a row shows them (OnGetDispInfo).
     LVITEMW text{};
-    wchar_t size[kByteSizeUnits];
     if (!(file->Attributes() & FILE_ATTRIBUTE_DIRECTORY)) {
-        text.iSubItem = 1;
-        text.pszText = FormatByteSize(file->Size(), size);
+        text.iSubItem = kSizeColumn;
+        text.pszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(hwnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
     }
     if (file->TypeText()) {
-        text.iSubItem = 2;
+        text.iSubItem = kTypeColumn;
         text.pszText = const_cast<wchar_t*>(file->TypeText());
         SendMessageW(hwnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
     }
     const FILETIME& time = file->Time();
-    wchar_t date[kDateTextUnits];
-    if ((time.dwLowDateTime | time.dwHighDateTime) != 0 && FormatFileTime(time, date, kDateTextUnits)) {
-        text.iSubItem = 3;
-        text.pszText = date;
+    if ((time.dwLowDateTime | time.dwHighDateTime) != 0) {
+        text.iSubItem = kDateColumn;
+        text.pszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(hwnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
+    }
+}
+
+void FFolderView::FormatSubItem(const ListEntry* entry, int column, wchar_t* out, int units) const {
+    if (!out || units <= 0) return;
+    out[0] = L'\0';
+    const FileItem* file = AsFileItem(entry);
+    if (!file) return;
+    if (column == kSizeColumn && !(file->Attributes() & FILE_ATTRIBUTE_DIRECTORY)) {
+        FormatByteSize(file->Size(), out, units);
+    } else if (column == kDateColumn) {
+        const FILETIME& time = file->Time();
+        if ((time.dwLowDateTime | time.dwHighDateTime) != 0) FormatFileTime(time, out, units);
     }
 }
 

@@ -358,13 +358,20 @@ TEST_F(FolderView, SubItemsShowSizeTypeAndDateOfFilesOnly) {
     Folder(L"dir");
     File(L"data.zzq", 2048);
     RunView([&](ViewDialog& dialog) {
+        // Listed in List view, then shown in Details; listed in Details.
         dialog.Show(folder.Path());
         HWND list = dialog.List();
-        EXPECT_EQ(Narrow(ItemText(list, 0, 1)), "") << "no size for a folder";
-        EXPECT_EQ(Narrow(ItemText(list, 0, 2)), "File Folder");
-        EXPECT_EQ(Narrow(ItemText(list, 1, 1)), "2.0 KB");
-        EXPECT_EQ(Narrow(ItemText(list, 1, 2)), "ZZQ File");
-        EXPECT_FALSE(ItemText(list, 1, 3).empty()) << "a date";
+        for (const char* when : {"after switching to Details", "after listing in Details"}) {
+            if (dialog.view->ViewModeCommand() != IDM_VIEW_DETAILS)
+                SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_DETAILS, 0);
+            else
+                dialog.view->RefreshWhenStale(true);
+            EXPECT_EQ(Narrow(ItemText(list, 0, 1)), "") << "no size for a folder " << when;
+            EXPECT_EQ(Narrow(ItemText(list, 0, 2)), "File Folder") << when;
+            EXPECT_EQ(Narrow(ItemText(list, 1, 1)), "2.0 KB") << when;
+            EXPECT_EQ(Narrow(ItemText(list, 1, 2)), "ZZQ File") << when;
+            EXPECT_FALSE(ItemText(list, 1, 3).empty()) << "a date " << when;
+        }
         wchar_t path[kMaxPath];
         EXPECT_EQ(dialog.view->EntryPath(1, path), kFileEntry);
         EXPECT_EQ(Narrow(path), Narrow(folder / L"data.zzq"));
@@ -418,6 +425,7 @@ TEST_F(FolderView, DesktopListsItsTwoPlacesThenTheDesktopFolder) {
     RunView([&](ViewDialog& dialog) {
         ASSERT_TRUE(dialog.view->MoveToLocation(kDesktop, L""));
         dialog.view->Refresh();
+        SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_DETAILS, 0);
         HWND list = dialog.List();
         ASSERT_GE(ItemCount(list), 3);
         EXPECT_EQ(Narrow(ItemText(list, 0)), "My Device");
