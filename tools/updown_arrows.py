@@ -6,7 +6,7 @@ Called by make_assets.py, which writes the files.
 """
 import os
 
-from make_assets import BUTTON_FACE, MASK_COLOUR, Canvas, inside_polygon, write_bmp24
+from make_assets import Canvas, inside_polygon, masked_rows, write_bmp24
 
 ARROW_GREY = (96, 96, 96, 255)
 
@@ -22,18 +22,8 @@ def arrow_strip(scale):
     for points in (up, down):
         xs = [x for x, _ in points]
         c.shape(inside_polygon(points), (min(xs), top, max(xs), bottom), ARROW_GREY)
-    rows = []
-    for y in range(c.height):
-        row = []
-        for x in range(c.width):
-            r, g, b, a = c.pixels[y * c.width + x]
-            if a < 96:
-                row.append(MASK_COLOUR)
-            else:
-                t = a / 255.0
-                row.append(tuple(int(round(v * t + f * (1 - t))) for v, f in zip((r, g, b), BUTTON_FACE)))
-        rows.append(row)
-    return rows
+    # Soft edges of the small triangles would read as grey fringes.
+    return masked_rows(c, threshold=96)
 
 
 def write_updown_arrows(folder):
