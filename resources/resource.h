@@ -84,3 +84,22 @@
 #define IDI_REPLACE_FILE         152
 #define IDI_REPLACE_FOLDER       153
 #define IDI_DELETE_WARNING       155
+
+// Folder view of the file dialog: its list control, the commands it serves
+// (view menu, New Folder, Delete, Up) and the sort arrows of its headers,
+// two images over magenta: ascending, then descending.
+#define IDC_FOLDER_LIST     11000
+#define IDM_FOLDER_UP       32
+#define IDM_FOLDER_NEW      33
+#define IDM_FOLDER_VIEWMENU 34
+#define IDM_FOLDER_DELETE   38
+#define IDM_VIEW_LARGE      50
+#define IDM_VIEW_SMALL      51
+#define IDM_VIEW_LIST       52
+#define IDM_VIEW_DETAILS    53
+#define IDM_SORT_NAME       54
+#define IDM_SORT_TYPE       55
+#define IDM_SORT_SIZE       56
+#define IDM_SORT_DATE       57
+#define IDB_UPDOWN          101   // 7 x 16 each
+#define IDB_UPDOWN_HI       102   // 14 x 32 each, for high-density screens

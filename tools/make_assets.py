@@ -494,17 +494,15 @@ BUTTONS = [button_cancel, button_ok, button_new_folder, button_delete, button_pr
            button_up, button_list, button_details, button_back]
 
 
-def button_strip(size):
-    c = Canvas(size * len(BUTTONS), size)
-    u = size / 16.0
-    for i, draw in enumerate(BUTTONS):
-        draw(c, u, i * size)
+def masked_rows(c, threshold=40):
+    """Rows of opaque colours: pixels below `threshold` alpha become the mask
+    colour, the others are blended over the button face."""
     rows = []
     for y in range(c.height):
         row = []
         for x in range(c.width):
             r, g, b, a = c.pixels[y * c.width + x]
-            if a < 40:
+            if a < threshold:
                 row.append(MASK_COLOUR)
             else:
                 t = a / 255.0
@@ -512,6 +510,14 @@ def button_strip(size):
                                  for v, f in zip((r, g, b), BUTTON_FACE)))
         rows.append(row)
     return rows
+
+
+def button_strip(size):
+    c = Canvas(size * len(BUTTONS), size)
+    u = size / 16.0
+    for i, draw in enumerate(BUTTONS):
+        draw(c, u, i * size)
+    return masked_rows(c)
 
 
 # ---- About page icons -------------------------------------------------------------------
@@ -630,6 +636,9 @@ def main():
     write_bmp24(os.path.join(bitmaps, "gauge.bmp"), gauge_strip())
     write_bmp24(os.path.join(bitmaps, "buttons16.bmp"), button_strip(16))
     write_bmp24(os.path.join(bitmaps, "buttons32.bmp"), button_strip(32))
+    # The sort arrows of the file dialog's column headers.
+    from updown_arrows import write_updown_arrows
+    write_updown_arrows(bitmaps)
 
 
 if __name__ == "__main__":
