@@ -130,6 +130,9 @@ private:
 // not empty), creating the keys. True when it was written.
 bool WriteProfileValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data, DWORD size);
 
+// The whole contents of a file, or "<missing>" when it cannot be opened.
+std::string ReadAll(const std::wstring& path);
+
 // UTF-16 from UTF-8, for test messages and arguments.
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
