@@ -96,6 +96,16 @@ unsigned Seed() {
 }
 
 // A request and the double-NUL source list it points to.
+// The window that owns every request, as the file dialog owns the folder
+// view's: when a progress dialog ends, the activation returns to it, and
+// not to some other program's window on the shared test desktop (whose
+// answer to the activation this process would have to wait for).
+HWND RequestOwner() {
+    static HWND owner = CreateWindowExW(0, L"STATIC", L"request owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                        100, nullptr, nullptr, nullptr, nullptr);
+    return owner;
+}
+
 struct Request {
     std::wstring list;
     std::wstring destination;
@@ -105,6 +115,7 @@ struct Request {
         for (const std::wstring& source : sources) list += source + L'\0';
         list += L'\0';
         destination = to;
+        record.owner = RequestOwner();
         record.kind = kind;
         record.sources = list.c_str();
         record.destination = destination.c_str();
@@ -407,7 +418,7 @@ TEST_F(FileOperation, ConfirmDeleteAsksForSeveralItemsAndFoldersOnly) {
     for (int i = 0; i < int(std::size(cases)); ++i) {
         Answerer answerer({cases[i].answer});
         Request request(FO_DELETE, cases[i].sources);
-        EXPECT_EQ(ConfirmDelete(nullptr, request.list.c_str()), cases[i].proceeds) << "case " << i;
+        EXPECT_EQ(ConfirmDelete(RequestOwner(), request.list.c_str()), cases[i].proceeds) << "case " << i;
         if (cases[i].caption.empty()) {
             EXPECT_EQ(answerer.Questions(), 0) << "case " << i << ": one file is asked about by the engine only";
             continue;

@@ -2,5 +2,7 @@
 pebblora_test(primitives_test SOURCES primitives_test.cpp LIBS pebblora_fileops LOCK registry device)
 # The engine behind its real progress dialog; the resource script brings
 # the templates and icons. In-ROM cases write the device profile.
-pebblora_test(fileop_test SOURCES fileop_test.cpp ${CMAKE_SOURCE_DIR}/resources/pebblora.rc
+# It runs alone: its dialogs hand the activation back and forth, which must
+# not involve other programs' windows on the shared desktop.
+pebblora_test(fileop_test SERIAL SOURCES fileop_test.cpp ${CMAKE_SOURCE_DIR}/resources/pebblora.rc
               LIBS pebblora_fileops LOCK registry device TIMEOUT 400)
