@@ -204,6 +204,18 @@ StepResult FDlgFileOp::ForEachEntry(const wchar_t* folder, Step step) {
     return StepResult::Continue;
 }
 
+template <class Question>
+std::optional<StepResult> FDlgFileOp::Confirm(StepResult onStop, Question question) {
+    if (!confirm) return std::nullopt;
+    FlushProgress();
+    switch (Steer(question(), confirm)) {
+    case Answer::Stop: return onStop;
+    case Answer::Skip: return StepResult::Continue;
+    case Answer::Proceed: break;
+    }
+    return std::nullopt;
+}
+
 // ---- Preparation --------------------------------------------------------------------
 
 StepResult FDlgFileOp::Prepare() {
@@ -296,14 +308,8 @@ StepResult FDlgFileOp::CopyOrMoveItem(const wchar_t* source, DWORD attributes, c
         lstrcpynW(target, destination, kMaxPath);
     }
     if (IsFolder(target)) {
-        if (confirm) {
-            FlushProgress();
-            switch (Steer(AskReplaceFolder(hwnd, target, severalItems), confirm)) {
-            case Answer::Stop: return StepResult::Cancelled;
-            case Answer::Skip: return StepResult::Continue;
-            case Answer::Proceed: break;
-            }
-        }
+        if (auto stop = Confirm(StepResult::Cancelled, [&] { return AskReplaceFolder(hwnd, target, severalItems); }))
+            return *stop;
     } else if (!CreateFolderPath(hwnd, target)) {
         return StepResult::Failed;
     }
@@ -324,14 +330,8 @@ StepResult FDlgFileOp::CopyOrMoveItem(const wchar_t* source, DWORD attributes, c
 
 StepResult FDlgFileOp::CopyOrMoveFile(const wchar_t* source, DWORD attributes, const wchar_t* target, bool move) {
     if (PathExists(target)) {
-        if (confirm) {
-            FlushProgress();
-            switch (Steer(AskReplaceFile(hwnd, source, target, severalItems), confirm)) {
-            case Answer::Stop: return StepResult::Failed;
-            case Answer::Skip: return StepResult::Continue;
-            case Answer::Proceed: break;
-            }
-        }
+        if (auto stop = Confirm(StepResult::Failed, [&] { return AskReplaceFile(hwnd, source, target, severalItems); }))
+            return *stop;
         // Shown when it fails, but the copy or move is tried all the same.
         (void)SetAttributesChecked(hwnd, target, FILE_ATTRIBUTE_NORMAL);
         // The move takes the target's place in one step, so that a failing
@@ -360,14 +360,8 @@ StepResult FDlgFileOp::DeleteItem(const wchar_t* path, DWORD attributes) {
     ShowProgress(path, L"");
     if (!IsFolderAttributes(attributes)) {
         ++filesDone;
-        if (confirm) {
-            FlushProgress();
-            switch (Steer(AskDeleteFile(hwnd, path, severalItems), confirm)) {
-            case Answer::Stop: return StepResult::Failed;
-            case Answer::Skip: return StepResult::Continue;
-            case Answer::Proceed: break;
-            }
-        }
+        if (auto stop = Confirm(StepResult::Failed, [&] { return AskDeleteFile(hwnd, path, severalItems); }))
+            return *stop;
         return DeleteFileChecked(hwnd, path, attributes) ? StepResult::Continue : StepResult::Failed;
     }
     ++foldersDone;

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 
 #include "framework/dialog.h"
 #include "framework/paths.h"
@@ -89,6 +90,11 @@ private:
     // the walk and is returned.
     template <class Step>
     StepResult ForEachEntry(const wchar_t* folder, Step step);
+    // Asks `question` while confirmations are on, showing its item first.
+    // Empty: go on with the item; otherwise what the step returns (Continue
+    // for a skip, `onStop` for Cancel). All turns the later questions off.
+    template <class Question>
+    std::optional<StepResult> Confirm(StepResult onStop, Question question);
     // Joins folder and name; a result that would not fit is refused with a
     // message rather than cut into another name.
     bool Join(wchar_t* out, const wchar_t* folder, const wchar_t* name);
