@@ -5,12 +5,14 @@
 
 #include <algorithm>
 
+#include "filedialog/filedialog.h"
 #include "framework/about.h"
 #include "framework/appvalues.h"
 #include "framework/errorbox.h"
 #include "framework/language.h"
 #include "resources/resource.h"
 #include "game/skinfile.h"
+#include "platform/device.h"
 #include "skin/imageload.h"
 
 namespace {
@@ -128,7 +130,32 @@ void GameWindow::LoadSkin(const wchar_t* path) {
     SetWindowTextW(hwnd, kSkinTitleBare);
 }
 
-void GameWindow::OpenSkin() {}
+void GameWindow::OpenSkin() {
+    const wchar_t* filter = ByLanguage(L"INI Files(*.ini)\0*.ini\0All Files\0*.*\0",
+                                       L"定義ﾌｧｲﾙ(*.ini)\0*.ini\0すべてのﾌｧｲﾙ\0*.*\0");
+    wchar_t chosen[kMaxPath] = L"";
+    // The folder of the skin in use, or the program's own folder.
+    wchar_t folder[kMaxPath] = L"";
+    if (CurrentSkinPath[0])
+        lstrcpynW(folder, CurrentSkinPath, kMaxPath);
+    else if (!ce::GetModuleFileNameW(nullptr, folder, kMaxPath))
+        folder[0] = L'\0';
+    RemoveFileName(folder);
+
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = hwnd;
+    request.lpstrFilter = filter;
+    request.lpstrFile = chosen;
+    request.nMaxFile = kMaxPath;
+    request.lpstrInitialDir = folder;
+    request.lpstrDefExt = L"ini";
+    request.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!FGetOpenFileName(request)) return;
+    // The area under the closed dialog is drawn before the load takes its time.
+    UpdateWindow(hwnd);
+    LoadSkin(chosen);
+}
 
 void GameWindow::ShowAbout() { ShowAboutBox(hwnd); }
 

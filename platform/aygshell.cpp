@@ -227,12 +227,32 @@ LRESULT CALLBACK SipPrefProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
+// The window that had the focus before the done button took it.
+constexpr const wchar_t* kFocusBeforeDone = L"PebbloraFocusBeforeDone";
+
+// Remembers which control the done button took the focus from: on the
+// handheld the caption's OK never takes the focus, and a dialog may act on
+// the control that has it (a list opens its selection).
+LRESULT CALLBACK DoneFocusSubclassProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR) {
+    if (message == WM_SETFOCUS) SetPropW(button, kFocusBeforeDone, reinterpret_cast<HANDLE>(wParam));
+    if (message == WM_NCDESTROY) {
+        RemovePropW(button, kFocusBeforeDone);
+        RemoveWindowSubclass(button, DoneFocusSubclassProc, 0);
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
 // Turns the done button's click into IDOK, so that OK in the caption ends a
-// dialog as its OK button would, with the plain code IDOK.
+// dialog as its OK button would, with the plain code IDOK; the focus goes
+// back first to the control the click took it from.
 LRESULT CALLBACK DoneButtonSubclassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kDoneButtonId && HIWORD(wParam) == BN_CLICKED)
+    if (message == WM_COMMAND && LOWORD(wParam) == kDoneButtonId && HIWORD(wParam) == BN_CLICKED) {
+        auto before = static_cast<HWND>(GetPropW(reinterpret_cast<HWND>(lParam), kFocusBeforeDone));
+        if (before && GetFocus() == reinterpret_cast<HWND>(lParam) && IsChild(dialog, before)) SetFocus(before);
         return SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(dialog, DoneButtonSubclassProc, 0);
     return DefSubclassProc(dialog, message, wParam, lParam);
 }
@@ -249,6 +269,7 @@ void AddDoneButton(HWND dialog) {
     if (!done) return;
     SendMessageW(done, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
     SetWindowPos(done, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowSubclass(done, DoneFocusSubclassProc, 0, 0);
     SetWindowSubclass(dialog, DoneButtonSubclassProc, 0, 0);
 }
 

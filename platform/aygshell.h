@@ -90,6 +90,9 @@ using PSIPINFO = SIPINFO*;
 
 inline constexpr DWORD SIPF_ON = 0x0001;
 
+// WM_SETTINGCHANGE's wParam when the input panel went up or down.
+inline constexpr UINT SPI_SETSIPINFO = 224;
+
 // Reports the input panel as the device profile describes it (SipShown,
 // SipHeight; down and ScaleY(80) high when not set). FALSE on a wrong cbSize.
 BOOL SipGetInfo(SIPINFO* info);

@@ -4,11 +4,16 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "filedialog/filedialog.h"
 #include "framework/appvalues.h"
+#include "framework/dialog.h"
 #include "framework/regkey.h"
 #include "game/gamewindow.h"
 #include "game/skinfile.h"
+#include "platform/device.h"
 #include "resources/resource.h"
 #include "tests/support/testsupport.h"
 
@@ -46,6 +51,78 @@ void StoreSkin(const std::wstring& path) {
     ASSERT_EQ(key.SetString(kSkinSettingValue, path.c_str()), ERROR_SUCCESS);
 }
 
+
+// Drives every skin chooser the window opens on this thread: records the
+// folder it starts in, then types the next scripted name and presses OK
+// (an empty name presses Cancel). Error boxes are recorded and closed.
+class ChooserDriver {
+public:
+    explicit ChooserDriver(std::vector<std::wstring> names) : names_(std::move(names)) {
+        active_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
+    ~ChooserDriver() {
+        KillTimer(nullptr, timer_);
+        UnhookWindowsHookEx(hook_);
+        active_ = nullptr;
+    }
+    std::vector<std::wstring> startFolders;
+    std::vector<std::wstring> errors;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        auto window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && active_ && window != active_->served_) {
+            wchar_t cls[16] = L"";
+            GetClassNameW(window, cls, 16);
+            if (lstrcmpW(cls, L"#32770") == 0) {
+                active_->served_ = window;
+                if (GetDlgItem(window, IDC_FOLDER_LIST)) {
+                    active_->pending_ = window;
+                } else {
+                    active_->errors.push_back(ReadBox(window).text);
+                    PostMessageW(window, WM_COMMAND, IDOK, 0);
+                }
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    // Acts from the chooser's own loop, once its start is over.
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (!active_ || !active_->pending_) return;
+        HWND chooser = std::exchange(active_->pending_, nullptr);
+        auto* dialog = dynamic_cast<FDlgGetFileName*>(DialogMap.Find(chooser));
+        if (!dialog) return;
+        wchar_t folder[kMaxPath] = L"";
+        dialog->view->LocationPath(folder);
+        active_->startFolders.push_back(folder);
+        const size_t turn = active_->startFolders.size() - 1;
+        const std::wstring name = turn < active_->names_.size() ? active_->names_[turn] : L"";
+        if (name.empty()) {
+            PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        SetDlgItemTextW(chooser, IDC_FILE_NAME, name.c_str());
+        SetFocus(GetDlgItem(chooser, IDC_FILE_NAME));
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    }
+    static inline ChooserDriver* active_ = nullptr;
+    std::vector<std::wstring> names_;
+    HHOOK hook_ = nullptr;
+    UINT_PTR timer_ = 0;
+    HWND served_ = nullptr;
+    HWND pending_ = nullptr;
+};
+
+// The program's own folder as the chooser is given it.
+std::wstring ProgramFolder() {
+    wchar_t path[kMaxPath] = L"";
+    ce::GetModuleFileNameW(nullptr, path, kMaxPath);
+    RemoveFileName(path);
+    return path;
+}
+
 class GameSkinTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -80,7 +157,8 @@ TEST_F(GameSkinTest, FirstStartWithoutSettingAsksForASkinAndWritesEmpty) {
     EXPECT_STREQ(CurrentSkinPath, L"");
     EXPECT_EQ(Caption(window->hwnd), std::wstring(AppTitle));
     EXPECT_EQ(window->board.Colours(), 4) << "the built-in images with 4 colours";
-    EXPECT_TRUE(watcher.Seen().empty()) << "no box at a first start";
+    ASSERT_EQ(watcher.Seen().size(), 1u) << "only the skin chooser at a first start";
+    EXPECT_EQ(watcher.Seen()[0].caption, L"Open");
     Exit();
     EXPECT_EQ(StoredSkin(), L"") << "an empty value is written at exit";
 }
@@ -118,6 +196,47 @@ TEST_F(GameSkinTest, RememberedSkinLoadsAndIsWrittenBack) {
     EXPECT_GT(window->board.Columns(), 0) << "the built-in pieces stand in for the undecodable ones";
     Exit();
     EXPECT_EQ(StoredSkin(), ini);
+}
+
+TEST_F(GameSkinTest, FirstStartChoosesInTheProgramFolderAndCancelKeepsTheBuiltInBoard) {
+    ChooserDriver driver({L""});
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(driver.startFolders.size(), 1u) << "the chooser opens during creation";
+    EXPECT_EQ(driver.startFolders[0], ProgramFolder());
+    EXPECT_EQ(Caption(window->hwnd), std::wstring(AppTitle));
+    EXPECT_EQ(window->board.Colours(), 4);
+    EXPECT_TRUE(driver.errors.empty());
+    Exit();
+}
+
+TEST_F(GameSkinTest, ChosenSkinIsLoadedRememberedAndOpenStartsInItsFolder) {
+    ScratchFolder folder;
+    const std::string skin = "[PEBBLORA]\r\nver=1\r\nnum=3\r\n[IMAGES]\r\npiece=p.bmp\r\nbackground=b.bmp\r\n";
+    StoreSkin(folder.WriteFile(L"Stones.ini", skin));
+    const std::wstring sand = folder.WriteFile(L"Sand.ini", skin);
+    folder.WriteFile(L"p.bmp", "not an image");
+    folder.WriteFile(L"b.bmp", "not an image");
+    folder.WriteFile(L"Broken.ini", "[NOTHING]\r\n");
+    ChooserDriver driver({L"Sand.ini", L"Broken.ini", L""});
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(driver.startFolders.empty()) << "a remembered skin is loaded, not chosen";
+
+    SendMessageW(window->hwnd, WM_COMMAND, IDM_FILE_OPEN, 0);
+    ASSERT_EQ(driver.startFolders.size(), 1u);
+    EXPECT_EQ(driver.startFolders[0], folder.Path()) << "Open... starts in the folder of the skin in use";
+    EXPECT_EQ(Caption(window->hwnd), L"VRK - Sand");
+    EXPECT_EQ(std::wstring(CurrentSkinPath), sand);
+
+    // A skin that fails to load is reported and forgotten: the next Open...
+    // starts in the program's folder.
+    SendMessageW(window->hwnd, WM_COMMAND, IDM_FILE_OPEN, 0);
+    EXPECT_EQ(driver.errors.size(), 1u);
+    EXPECT_STREQ(CurrentSkinPath, L"");
+    SendMessageW(window->hwnd, WM_COMMAND, IDM_FILE_OPEN, 0);
+    ASSERT_EQ(driver.startFolders.size(), 3u);
+    EXPECT_EQ(driver.startFolders[2], ProgramFolder());
+    Exit();
+    EXPECT_EQ(StoredSkin(), L"");
 }
 
 }  // namespace

@@ -40,8 +40,12 @@ applet="$PEBBLORA_BUILD/applets/pebblora.cpl"
 [ -f "$applet" ] || fail "installing the control-panel module" "$applet was not built"
 cp "$applet" "$PEBBLORA_DEVICE/Windows/" ||
     fail "installing the control-panel module" "cannot copy pebblora.cpl to $PEBBLORA_DEVICE/Windows"
-# The sample skins, refreshed on every start, as \My Documents\Skins\<name>\.
-skins_dir="$PEBBLORA_DEVICE/My Documents/Skins"
+# The sample skins, refreshed on every start, as
+# \Program Files\Pebblora\Skins\<name>\: the skin chooser of a first start
+# opens in the program's folder, where they are one tap away. A
+# \My Documents\Skins of an earlier version is left alone: it may hold the
+# player's own skins.
+skins_dir="$PEBBLORA_DEVICE/Program Files/Pebblora/Skins"
 mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
     fail "installing the sample skins" "cannot copy skins/ to $skins_dir"
 
@@ -51,7 +55,7 @@ if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 skin_lines=""
 if [ -n "${PEBBLORA_SKIN:-}" ]; then
     skin_path=""
-    [ "$PEBBLORA_SKIN" != none ] && skin_path="\\\\My Documents\\\\Skins\\\\$PEBBLORA_SKIN\\\\$PEBBLORA_SKIN.ini"
+    [ "$PEBBLORA_SKIN" != none ] && skin_path="\\\\Program Files\\\\Pebblora\\\\Skins\\\\$PEBBLORA_SKIN\\\\$PEBBLORA_SKIN.ini"
     skin_lines=$(printf '[HKEY_CURRENT_USER\\Software\\Marrowvale\\Pebblora]\n"skin"="%s"\n' "$skin_path")
 fi
 # The object store's databases: label, name, type, size in bytes. The last
