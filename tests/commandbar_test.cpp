@@ -7,11 +7,13 @@
 
 #include <commctrl.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "commandbar_test_ids.h"
 #include "platform/aygshell.h"
+#include "resource.h"
 
 namespace {
 
@@ -165,6 +167,59 @@ TEST(CommandBar, StripsAppendImagesInOrderWithMagentaClear) {
         }
         CommandBar_Destroy(bar);
         EXPECT_FALSE(IsWindow(bar));
+    }
+}
+
+// Every pixel of image `index` drawn over white, row by row.
+std::vector<COLORREF> ImagePixels(HIMAGELIST list, int index, int side) {
+    Canvas canvas(side, side);
+    ImageList_Draw(list, index, canvas.dc, 0, 0, ILD_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) pixels.push_back(GetPixel(canvas.dc, x, y));
+    return pixels;
+}
+
+// Image `index` of a strip resource as it should look over white.
+std::vector<COLORREF> StripPixels(int bitmapId, int index, int side) {
+    auto strip = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            COLORREF colour = GetPixel(dc, index * side + x, y);
+            pixels.push_back(colour == RGB(255, 0, 255) ? kWhite : colour);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(strip);
+    return pixels;
+}
+
+TEST(CommandBar, FolderBarStripsGiveTwentyOneDistinctImages) {
+    struct Case { int buttons; int locations; int side; };
+    for (const Case& c : {Case{IDB_BAR_BUTTONS, IDB_LOCATIONS, 16}, Case{IDB_BAR_BUTTONS_HI, IDB_LOCATIONS_HI, 32}}) {
+        SCOPED_TRACE(c.side);
+        Parent parent;
+        HWND bar = CommandBar_Create(nullptr, parent.hwnd, kBarId);
+        EXPECT_EQ(CommandBar_AddBitmap(bar, nullptr, c.buttons, 9, 16, 16), 0);
+        EXPECT_EQ(CommandBar_AddBitmap(bar, nullptr, c.locations, 12, 16, 16), 9);
+        auto list = reinterpret_cast<HIMAGELIST>(SendMessageW(bar, TB_GETIMAGELIST, 0, 0));
+        ASSERT_EQ(ImageList_GetImageCount(list), 21);
+        std::set<std::vector<COLORREF>> distinct;
+        for (int image = 0; image < 21; ++image) {
+            std::vector<COLORREF> drawn = ImagePixels(list, image, c.side);
+            EXPECT_EQ(drawn.front(), kWhite) << "image " << image << ": corner not clear";
+            distinct.insert(drawn);
+            if (image >= 9) {
+                EXPECT_TRUE(drawn == StripPixels(c.locations, image - 9, c.side))
+                    << "image " << image << " is not location picture " << image - 9;
+            }
+        }
+        EXPECT_EQ(distinct.size(), 21u);
     }
 }
 
