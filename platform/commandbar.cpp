@@ -235,7 +235,14 @@ int CommandBar_AddBitmap(HWND bar, HINSTANCE module, int bitmapId, int imageCoun
     const bool fresh = list == nullptr;
     int first = ce::AddImageStrip(list, module, bitmapId, imageCount);
     if (first < 0) return -1;
-    if (fresh) state->ownedImages = list;
+    if (fresh) {
+        // The button size follows the image size only when it is set before
+        // the first button is added.
+        state->ownedImages = list;
+        int width = 0, height = 0;
+        ImageList_GetIconSize(list, &width, &height);
+        SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height));
+    }
     // Setting the list again tells the toolbar its size and its new count.
     SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
     InvalidateRect(toolbar, nullptr, TRUE);
