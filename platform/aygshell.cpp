@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "platform/commandbar.h"
 #include "platform/deviceprofile.h"
 #include "platform/shellwindow.h"
 
@@ -13,7 +14,6 @@ constexpr const wchar_t* kSipPrefClass = L"SIPPREF";
 
 constexpr int kMenuBarHeight96 = 26;
 constexpr int kSipHeight96 = 80;
-constexpr COLORREF kStripMask = RGB(255, 0, 255);
 
 // Slots of the bar window's extra bytes.
 constexpr int kSlotToolbar = 0;
@@ -186,21 +186,8 @@ bool AddMenuButtons(HWND toolbar, HMENU menu) {
 // The strip's images as a masked image list, or null when the strip is missing.
 HIMAGELIST LoadStrip(HINSTANCE module, int bitmapId, int images) {
     if (bitmapId == 0 || images <= 0) return nullptr;
-    auto strip = static_cast<HBITMAP>(
-        LoadImageW(module, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!strip) return nullptr;
-    BITMAP info{};
-    GetObjectW(strip, sizeof(info), &info);
     HIMAGELIST list = nullptr;
-    if (info.bmHeight > 0) {
-        list = ImageList_Create(info.bmHeight, info.bmHeight, ILC_COLOR32 | ILC_MASK, images, 0);
-        if (list && ImageList_AddMasked(list, strip, kStripMask) < 0) {
-            ImageList_Destroy(list);
-            list = nullptr;
-        }
-    }
-    DeleteObject(strip);
-    return list;
+    return ce::AddImageStrip(list, module, bitmapId, 0) < 0 ? nullptr : list;
 }
 
 // A dialog template may give the control WS_VISIBLE; while the dialog is

@@ -32,8 +32,10 @@
 #define IDB_DIGITS          1004
 // Gauge colours: 35 columns of vertical gradients (framework drawing).
 #define IDB_GAUGE           103
-// Menu-bar button images, 9 in a row over the mask colour magenta:
-// Cancel, OK, new folder, delete, properties, up, list, details, back.
+// Menu-bar button images, 9 in a row over the mask colour magenta, in the
+// order of the file dialog's toolbar: 0 Cancel, 1 OK, 2 Back, 3 Forward,
+// 4 Up, 5 New Folder, 6 Delete, 7 View Menu, 8 Properties. The other
+// dialogs' menu bars use 0 and 1.
 #define IDB_BAR_BUTTONS     105   // 16 x 16 each
 #define IDB_BAR_BUTTONS_HI  106   // 32 x 32 each, for high-density screens
 
@@ -116,3 +118,14 @@
 #define IDM_FOLDER_POPUP    39
 #define IDM_ANCESTOR_FIRST  38000
 #define IDM_ANCESTOR_LAST   38128
+
+// ---- File dialog pictures ----------------------------------------------------
+// Location pictures drawn by tools/location_images.py, 12 in a row over
+// magenta. The folder bar adds them after the 9 menu-bar button images, so
+// they are its images 9 to 20 and a special location shows its icon number
+// (shell/locations.cpp) + 9; a plain folder shows image 10 (folder).
+//   0 document      1 folder         2 Desktop       3 My Device
+//   4 My Network    5 My Documents   6 storage card  7 open folder
+//   8 Database      9 Control Panel  10 Trash Box    11 Find Result
+#define IDB_LOCATIONS       107   // 16 x 16 each
+#define IDB_LOCATIONS_HI    108   // 32 x 32 each, for high-density screens

@@ -465,22 +465,6 @@ def button_up(c, u, ox):
     c.polygon([(ox + x * u, y * u) for x, y in inner], (76, 196, 96, 255))
 
 
-def button_list(c, u, ox):
-    for col in (1.0, 8.6):
-        for y in (3.5, 8.0, 12.5):
-            c.rect(ox + col * u, (y - 1.2) * u, ox + (col + 2.4) * u, (y + 1.2) * u, (52, 120, 214, 255))
-            c.line(ox + (col + 3.8) * u, y * u, ox + (col + 5.6) * u, y * u, 1.1 * u, (70, 78, 96, 255))
-
-
-def button_details(c, u, ox):
-    c.rect(ox + 1.2 * u, 1.4 * u, ox + 14.8 * u, 4.2 * u, (120, 138, 168, 255))
-    c.line(ox + 9.6 * u, 1.4 * u, ox + 9.6 * u, 4.2 * u, 0.8 * u, (230, 236, 244, 255))
-    for y in (6.8, 9.8, 12.8):
-        c.rect(ox + 1.2 * u, (y - 1.1) * u, ox + 3.4 * u, (y + 1.1) * u, (52, 120, 214, 255))
-        c.line(ox + 4.8 * u, y * u, ox + 8.6 * u, y * u, 1.1 * u, (70, 78, 96, 255))
-        c.line(ox + 10.6 * u, y * u, ox + 14.2 * u, y * u, 1.1 * u, (140, 148, 160, 255))
-
-
 def button_back(c, u, ox):
     outer = [(1.4, 8.0), (7.6, 1.8), (7.6, 5.2), (14.6, 5.2), (14.6, 10.8), (7.6, 10.8), (7.6, 14.2)]
     c.polygon([(ox + x * u, y * u) for x, y in outer], (28, 74, 156, 255))
@@ -489,9 +473,31 @@ def button_back(c, u, ox):
     c.line(ox + 7.4 * u, 6.9 * u, ox + 13.0 * u, 6.9 * u, 0.8 * u, (150, 196, 248, 255))
 
 
-# Image indices 0 to 8, the order the menu bar and the file dialog use.
-BUTTONS = [button_cancel, button_ok, button_new_folder, button_delete, button_properties,
-           button_up, button_list, button_details, button_back]
+def button_forward(c, u, ox):
+    """The back arrow turned to point right."""
+    mirrored = Canvas(c.width, c.height)
+    button_back(mirrored, u, 0)
+    side = int(round(16 * u))
+    for y in range(side):
+        for x in range(side):
+            pixel = mirrored.pixels[y * mirrored.width + (side - 1 - x)]
+            if pixel[3] > 0:
+                c.blend(ox + x, y, (pixel[0], pixel[1], pixel[2], 255), pixel[3] / 255.0)
+
+
+def button_view_menu(c, u, ox):
+    """Rows of a list with a small drop-down triangle: the view choices."""
+    for y in (2.6, 6.6, 10.6):
+        c.rect(ox + 1.0 * u, (y - 1.3) * u, ox + 3.6 * u, (y + 1.3) * u, (52, 120, 214, 255))
+        c.line(ox + 5.2 * u, y * u, ox + 10.6 * u, y * u, 1.3 * u, (70, 78, 96, 255))
+    c.polygon([(ox + 9.6 * u, 10.4 * u), (ox + 15.4 * u, 10.4 * u), (ox + 12.5 * u, 14.2 * u)],
+              (32, 36, 44, 255))
+
+
+# Image indices 0 to 8, the order of the file dialog's toolbar; the other
+# dialogs' menu bars use 0 and 1 only.
+BUTTONS = [button_cancel, button_ok, button_back, button_forward, button_up, button_new_folder,
+           button_delete, button_view_menu, button_properties]
 
 
 def masked_rows(c, threshold=40):
@@ -636,6 +642,9 @@ def main():
     write_bmp24(os.path.join(bitmaps, "gauge.bmp"), gauge_strip())
     write_bmp24(os.path.join(bitmaps, "buttons16.bmp"), button_strip(16))
     write_bmp24(os.path.join(bitmaps, "buttons32.bmp"), button_strip(32))
+    # The file dialog's location pictures, added to its folder bar after the buttons.
+    from location_images import write_location_strips
+    write_location_strips(bitmaps)
     # The sort arrows of the file dialog's column headers.
     from updown_arrows import write_updown_arrows
     write_updown_arrows(bitmaps)
