@@ -33,6 +33,16 @@ public:
             EndDialog(window, kStayedOpen);
             return TRUE;
         }
+        if (message == WM_INITMENUPOPUP) {
+            // Read the popup as it is about to show, then close it.
+            menus.push_back(ReadMenu(reinterpret_cast<HMENU>(wParam)));
+            SetTimer(window, kCloseMenuTimer, 30, nullptr);
+        }
+        if (message == WM_TIMER && wParam == kCloseMenuTimer) {
+            KillTimer(window, kCloseMenuTimer);
+            EndMenu();
+            return TRUE;
+        }
         if (message != kRunBody) return FDlgGetFileName::DialogProc(window, message, wParam, lParam);
         if (body) body(*this);
         PostMessageW(window, kEndIfOpen, 0, 0);
@@ -72,6 +82,29 @@ public:
         return text;
     }
     mutable int folderBarImage = -1;
+    // Every popup shown: its items as "text" with "(grey)" and "(mark)".
+    std::vector<std::vector<std::wstring>> menus;
+
+private:
+    static constexpr UINT_PTR kCloseMenuTimer = 7;
+    static std::vector<std::wstring> ReadMenu(HMENU menu) {
+        std::vector<std::wstring> items;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[kMaxPath] = L"";
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
+            item.dwTypeData = text;
+            item.cch = kMaxPath;
+            GetMenuItemInfoW(menu, i, TRUE, &item);
+            if (item.fType & MFT_SEPARATOR) continue;
+            std::wstring shown = text;
+            if (item.fState & MFS_GRAYED) shown += L"(grey)";
+            if (item.fState & MFS_CHECKED) shown += L"(mark)";
+            items.push_back(shown);
+        }
+        return items;
+    }
 };
 
 // Answers the dialog's own message boxes (the overwrite question) on this
@@ -438,6 +471,37 @@ TEST_F(FileDialog, AncestorCommandsGoUpTheLocationMenuAndTheLastChangesNothing) 
         EXPECT_EQ(dialog.view->location, kDesktop);
         EXPECT_EQ(dialog.History.size(), 3u);
     });
+}
+
+TEST_F(FileDialog, PopupsOfferWhatTheLocationAllowsInTheLanguageOfTheMoment) {
+    CreateDirectoryW(L"\\My Documents\\Letters", nullptr);
+    initial = L"\\My Documents\\Letters";
+    std::vector<std::vector<std::wstring>> menus;
+    Run([&](DrivenDialog& dialog) {
+        dialog.Command(IDM_FOLDER_POPUP);
+        dialog.Command(IDM_FOLDER_LOCATION);
+        dialog.Command(IDM_FOLDER_UP);
+        dialog.Command(IDM_FOLDER_UP);
+        LangJapanese = true;
+        dialog.Command(IDM_FOLDER_POPUP);
+        dialog.Command(IDM_FOLDER_LOCATION);
+        menus = dialog.menus;
+    });
+    LangJapanese = false;
+    RemoveDirectoryW(L"\\My Documents\\Letters");
+    const std::vector<std::vector<std::wstring>> expected = {
+        {L"Back(grey)", L"Up"},
+        {L"Desktop", L" My Device", L"  My Documents", L"   Letters(mark)"},
+        {L"戻る", L"上へ(grey)"},
+        {L"ﾃﾞｽｸﾄｯﾌﾟ(mark)"},
+    };
+    ASSERT_EQ(menus.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        std::wstring got, want;
+        for (const auto& item : menus[i]) got += item + L"|";
+        for (const auto& item : expected[i]) want += item + L"|";
+        EXPECT_EQ(got, want) << "popup " << i;
+    }
 }
 
 }  // namespace

@@ -67,6 +67,15 @@ stop_program() {
     return $gone
 }
 
+# A start without a remembered skin opens the skin chooser over the game.
+# Cancels it as a person would: a tap on its title band, then Escape. Where
+# no chooser is open the tap lands on the score band, which changes nothing.
+dismiss_chooser() {
+    tap 60 36
+    xdotool key Escape
+    sleep 1.5
+}
+
 tap() {
     xdotool mousemove --window "$desktop" "$1" "$2" click 1
     sleep 0.3
@@ -89,6 +98,9 @@ view_top=26; view_height=268
 label_rect="0 296 72 22"
 # The caption row of a sheet below the navigation bar, with its close box.
 caption_rect="180 24 60 30"
+# The skin chooser: its caption in the title band and its "File Name:" label.
+chooser_caption_rect="2 30 60 16"
+chooser_label_rect="20 58 64 16"
 
 # A screenshot of the game: the right size, pieces where the sampled cells
 # are, dark score digits in the band.

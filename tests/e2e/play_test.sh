@@ -16,6 +16,8 @@ snap() { shoot "$E2E_SHOTS/$1.png"; echo "$E2E_SHOTS/$1.png"; }
 board_sum() { convert "$1" -crop "240x$((15 * cell))+0+$((view_top + view_height - 15 * cell))" +repage -format "%#" info:; }
 
 start_program || finish
+# A newcomer's first start opens the skin chooser; Cancel keeps the built-in board.
+dismiss_chooser
 
 # 1. The first screen: a full board of pieces and the score band.
 first=$(snap first)

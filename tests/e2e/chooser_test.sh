@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# End-to-end: the skin chooser as a newcomer meets it. A Japanese first start
+# opens the chooser with its labels in glyphs, and Cancel keeps the built-in
+# board. An English first start opens it in the program's folder; double
+# taps go into Skins and Candy, a tap picks Candy.ini and the caption's OK
+# chooses it: the title and the board become Candy's. File > Open... starts
+# again in Candy's folder, and the next start loads Candy without asking.
+set -uo pipefail
+E2E_NAME=chooser
+source "$(dirname "$0")/lib.sh"
+fresh_run_dir
+
+# Geometry of the chooser on the 240 x 320 screen: the first list item, the caption's OK, the
+# folder bar above the menu bar; the game's File menu and its Open... item.
+first_item_x=30; first_item_y=109
+done_x=221; done_y=38
+folder_bar_rect="240x26+0+268"
+file_menu_x=22; file_menu_y=306
+open_item_x=35; open_item_y=257
+
+double_tap() {
+    xdotool mousemove --window "$desktop" "$1" "$2" click --repeat 2 --delay 80 1
+    sleep 1
+}
+folder_bar() { convert "$1" -crop "$folder_bar_rect" +repage -format "%#" info:; }
+snap() { shoot "$E2E_SHOTS/$1.png"; echo "$E2E_SHOTS/$1.png"; }
+
+# 1. Japanese first start: the chooser in glyphs; Cancel keeps the built-in board.
+if start_program --ja; then
+    shot=$(snap ja-chooser)
+    python3 "$E2E_DIR/check_text.py" glyphs "$shot" $chooser_caption_rect 2 || fail "ja: the chooser's caption is not in glyphs"
+    python3 "$E2E_DIR/check_text.py" glyphs "$shot" $chooser_label_rect 3 || fail "ja: the file-name label is not in glyphs"
+    dismiss_chooser
+    check_game_screen "$(snap ja-cancelled)"
+    title=$(program_title)
+    [ "$title" = "VRK (Pebblora)" ] || fail "ja: after Cancel the title is '$title'"
+    stop_program || fail "ja: Ctrl+Q did not end the program"
+fi
+
+# 2. English: into Skins, into Candy, pick Candy.ini, OK.
+if start_program; then
+    start_bar=$(folder_bar "$(snap chooser-start)")
+    double_tap $first_item_x $first_item_y   # Skins
+    double_tap $first_item_x $first_item_y   # Candy, the first skin by name
+    tap $first_item_x $first_item_y          # Candy.ini
+    candy_bar=$(folder_bar "$(snap chooser-candy)")
+    [ "$candy_bar" != "$start_bar" ] || fail "the folder bar did not change on the way into Candy"
+    tap $done_x $done_y
+    sleep 2
+    title=$(program_title)
+    [ "$title" = "VRK - Candy" ] || fail "after choosing Candy.ini the title is '$title'"
+    ini="$PEBBLORA_ROOT/skins/Candy/Candy.ini"
+    colours=$(sed -n 's/^num *= *\([0-9]*\).*/\1/p' "$ini" | tr -d '\r')
+    piece=$(sed -n 's/^piece *= *"\{0,1\}\([^"]*\)"\{0,1\}.*/\1/p' "$ini" | tr -d '\r')
+    python3 "$E2E_DIR/check_board.py" "$(snap candy)" "$PEBBLORA_ROOT/skins/Candy/$piece" "$colours" $view_top $view_height ||
+        fail "the board does not show the Candy skin"
+
+    # 3. File > Open... starts in Candy's folder; Escape leaves the skin.
+    tap $file_menu_x $file_menu_y
+    tap $open_item_x $open_item_y
+    sleep 1
+    again_bar=$(folder_bar "$(snap reopened)")
+    [ "$again_bar" = "$candy_bar" ] || fail "Open... did not start in Candy's folder"
+    xdotool key Escape
+    sleep 1
+    title=$(program_title)
+    [ "$title" = "VRK - Candy" ] || fail "after Cancel the title is '$title'"
+    stop_program || fail "Ctrl+Q did not end the program"
+fi
+
+# 4. The next start loads the remembered Candy without asking.
+if start_program; then
+    title=$(program_title)
+    [ "$title" = "VRK - Candy" ] || fail "the next start shows '$title', not the remembered Candy"
+    [ "$(folder_bar "$(snap next-start)")" != "$candy_bar" ] || fail "the next start opened the chooser"
+    stop_program || fail "Ctrl+Q did not end the program"
+fi
+finish
