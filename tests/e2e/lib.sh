@@ -30,6 +30,8 @@ run_sh() { PEBBLORA_RUN_DIR="$E2E_RUN_DIR" "$PEBBLORA_ROOT/run.sh" "$@"; }
 # which takes a while on a small machine.
 start_program() {
     starts=$((starts + 1))
+    program_locale=""
+    case " $* " in *" --ja "*) program_locale=ja_JP.UTF-8 ;; esac
     run_sh "$@" >"$E2E_SHOTS/run-$starts.log" 2>&1 &
     launcher=$!
     if ! desktop=$(pebblora_wait_for_desktop "$launcher" 120); then
@@ -46,6 +48,7 @@ start_program() {
     sleep 1.5
 }
 starts=0
+program_locale=""
 
 # Ends the program with Ctrl+Q; true when its window is gone and ./run.sh
 # has returned. Under Xvfb without a window manager the keyboard reaches the
@@ -82,9 +85,16 @@ tap() {
 }
 
 # The caption of the program's main window, as the navigation bar shows it.
+# The probe starts in the program's language: a Wine process that starts
+# under another code page makes Wine rewrite the Japanese font links, and
+# a program still starting would draw its dialogs without them.
 program_title() {
     local title
-    title=$(wine "$PEBBLORA_BUILD/tests/e2e_probe.exe" Pebblora 2>/dev/null) || return 1
+    if [ -n "$program_locale" ]; then
+        title=$(LANG=$program_locale LC_ALL=$program_locale wine "$PEBBLORA_BUILD/tests/e2e_probe.exe" Pebblora 2>/dev/null)
+    else
+        title=$(wine "$PEBBLORA_BUILD/tests/e2e_probe.exe" Pebblora 2>/dev/null)
+    fi || return 1
     printf '%s\n' "${title%$'\r'}"
 }
 
