@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr UINT kEmptyBarDescription = 99;
 constexpr int kBarImageCount = 9;
 constexpr int kLocationImageCount = 12;
 constexpr int kLogicalImageSize = 16;
@@ -259,15 +258,10 @@ void FDlgGetFileName::CreateFolderBar() {
 }
 
 void FDlgGetFileName::CreateToolbar() {
-    SHMENUBARINFO info{};
-    info.cbSize = sizeof(info);
-    info.hwndParent = hwnd;
-    info.nToolBarId = kEmptyBarDescription;
-    info.hInstRes = AppInstance;
-    info.nBmpId = HiRes ? IDB_BAR_BUTTONS_HI : IDB_BAR_BUTTONS;
-    info.cBmpImages = kBarImageCount;
-    if (!SHCreateMenuBar(&info)) return;
-    menuBar = info.hwndMB;
+    // The dialogs' own menu bar, without its Cancel and OK: this dialog
+    // brings its eight buttons.
+    menuBar = CreateDialogMenuBar(hwnd, false);
+    if (!menuBar) return;
 
     TBBUTTON buttons[std::size(kToolbarButtons)]{};
     const wchar_t* tips[std::size(kToolbarButtons)]{};

@@ -143,13 +143,7 @@ private:
 class FileDialog : public testing::Test {
 protected:
     void SetUp() override {
-        AppInstance = GetModuleHandleW(nullptr);
-        LangJapanese = false;
-        ScreenDpiX = ScreenDpiY = 96;
-        HiRes = false;
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
-        SHInitExtraControls();
+        UseEnglishDeviceValues();
         std::fill(std::begin(result), std::end(result), L'\x6666');
         result[0] = L'\0';
         request.lStructSize = sizeof(request);

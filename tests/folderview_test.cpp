@@ -207,14 +207,7 @@ public:
 class FolderView : public testing::Test {
 protected:
     void SetUp() override {
-        AppInstance = GetModuleHandleW(nullptr);
-        LangJapanese = false;
-        ScreenDpiX = ScreenDpiY = 96;
-        HiRes = false;
-        INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                      ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&controls);
-        SHInitExtraControls();
+        UseEnglishDeviceValues();
     }
     void TearDown() override { LangJapanese = false; }
 

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <map>
 
+#include "framework/appvalues.h"
+#include "framework/language.h"
+#include "platform/aygshell.h"
 #include "platform/deviceprofile.h"
 
 // ---- Child processes ------------------------------------------------------
@@ -297,4 +300,14 @@ std::string ReadAll(const std::wstring& path) {
     while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     CloseHandle(file);
     return bytes;
+}
+
+void UseEnglishDeviceValues() {
+    AppInstance = GetModuleHandleW(nullptr);
+    LangJapanese = false;
+    ScreenDpiX = ScreenDpiY = 96;
+    HiRes = false;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    SHInitExtraControls();
 }

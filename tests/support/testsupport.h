@@ -90,6 +90,13 @@ private:
 // `answer` there. Returns false when none appeared in time.
 bool AnswerBoxOfProcess(DWORD pid, DWORD ms, BoxSeen& seen, int answer = IDOK);
 
+// ---- Process-wide values ----------------------------------------------------
+
+// Sets the program's values as a 96-dpi English device has them (this
+// executable's resources, single-size images) and initialises the common
+// and extra controls the dialogs use.
+void UseEnglishDeviceValues();
+
 // ---- Scratch places -------------------------------------------------------
 
 // A fresh folder under the current directory (the test device), removed with
