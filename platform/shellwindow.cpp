@@ -8,6 +8,13 @@ namespace {
 constexpr const wchar_t* kNavigationBarClass = L"PebbloraNavigationBar";
 HWND navigationBar = nullptr;
 HWINEVENTHOOK titleHook = nullptr;
+// What the bar shows, so that a poll can tell when it went stale.
+HWND shownWindow = nullptr;
+wchar_t shownTitle[260] = L"";
+// Wine does not always report the activation that returns to an owner when
+// a dialog closes: the bar also looks for itself four times a second.
+constexpr UINT_PTR kTitlePollTimer = 1;
+constexpr UINT kTitlePollMs = 250;
 
 // The window whose title the bar shows: the active top-level window of
 // this process, or its owner chain's top.
@@ -41,8 +48,10 @@ void PaintNavigationBar(HWND hwnd) {
         DrawIconEx(dc, pad, pad, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
         DestroyIcon(icon);
     }
-    wchar_t title[260] = L"";
-    if (HWND shown = ShownWindow()) GetWindowTextW(shown, title, 260);
+    shownWindow = ShownWindow();
+    shownTitle[0] = L'\0';
+    if (shownWindow) GetWindowTextW(shownWindow, shownTitle, 260);
+    const wchar_t* title = shownTitle;
     LOGFONTW font{};
     font.lfHeight = -MulDiv(9, dpi, 72);
     font.lfWeight = FW_BOLD;
@@ -66,7 +75,16 @@ LRESULT CALLBACK NavigationBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEACTIVATE:
         // Tapping the bar must not take the activation from the program.
         return MA_NOACTIVATE;
+    case WM_TIMER:
+        if (wParam == kTitlePollTimer) {
+            wchar_t title[260] = L"";
+            HWND shown = ShownWindow();
+            if (shown) GetWindowTextW(shown, title, 260);
+            if (shown != shownWindow || lstrcmpW(title, shownTitle) != 0) InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
     case WM_DESTROY:
+        KillTimer(hwnd, kTitlePollTimer);
         if (titleHook) UnhookWinEvent(titleHook);
         titleHook = nullptr;
         navigationBar = nullptr;
@@ -94,6 +112,7 @@ void CreateNavigationBar() {
     navigationBar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNavigationBarClass, L"", WS_POPUP | WS_VISIBLE,
                                     0, 0, GetSystemMetrics(SM_CXSCREEN), NavigationBarHeight(), nullptr, nullptr,
                                     instance, nullptr);
+    if (navigationBar) SetTimer(navigationBar, kTitlePollTimer, kTitlePollMs, nullptr);
     titleHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE, nullptr, OnTitleEvent,
                                 GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
 }
