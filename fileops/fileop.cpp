@@ -168,8 +168,8 @@ void FDlgFileOp::ShowProgress(const wchar_t* source, const wchar_t* destination)
 
 void FDlgFileOp::FlushProgress() {
     if (!progressPending_) return;
-    // Each text goes to its control only when it differs from the one shown
-    // (a delete's empty destination, a folder's name while its files go).
+    // Each text goes to its control only when it differs from the one shown:
+    // a delete's destination, always empty, is never sent again.
     if (source_.TakeChange()) SetDlgItemTextW(hwnd, IDC_FILEOP_SOURCE, source_.Shown());
     if (target_.TakeChange()) SetDlgItemTextW(hwnd, IDC_FILEOP_TARGET, target_.Shown());
     // Painting the same bar again shows nothing new.
