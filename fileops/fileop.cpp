@@ -134,6 +134,21 @@ void FDlgFileOp::SetLabels(const wchar_t* caption, const wchar_t* sourceLabel, c
     SetDlgItemTextW(hwnd, IDC_FILEOP_SOURCE, L"");
     SetDlgItemTextW(hwnd, IDC_FILEOP_TARGET_LABEL, destinationLabel);
     SetDlgItemTextW(hwnd, IDC_FILEOP_TARGET, L"");
+    source_.Reset();
+    target_.Reset();
+}
+
+void FDlgFileOp::ProgressText::Reset() {
+    slots_[0][0] = slots_[1][0] = L'\0';
+    shown_ = 0;
+}
+
+bool FDlgFileOp::ProgressText::TakeChange() {
+    if (std::wcscmp(slots_[0], slots_[1]) == 0) return false;
+    // The pending slot becomes the shown one; the old shown slot takes the
+    // next item's text. No text is copied a second time.
+    shown_ = 1 - shown_;
+    return true;
 }
 
 void FDlgFileOp::ShowProgress(const wchar_t* source, const wchar_t* destination) {
@@ -141,8 +156,8 @@ void FDlgFileOp::ShowProgress(const wchar_t* source, const wchar_t* destination)
     // is messages to the other thread and repaints, dearer than deleting a
     // small file, and nobody reads names that change faster. The first item
     // is always shown, and a question shows the item it asks about first.
-    lstrcpynW(pendingSource_, source, kMaxPath);
-    lstrcpynW(pendingTarget_, destination, kMaxPath);
+    lstrcpynW(source_.Pending(), source, kMaxPath);
+    lstrcpynW(target_.Pending(), destination, kMaxPath);
     // The share finished before this item: the counters rise after it.
     const long long total = static_cast<long long>(foldersTotal) + filesTotal;
     const long long done = static_cast<long long>(foldersDone) + filesDone;
@@ -153,8 +168,10 @@ void FDlgFileOp::ShowProgress(const wchar_t* source, const wchar_t* destination)
 
 void FDlgFileOp::FlushProgress() {
     if (!progressPending_) return;
-    SetDlgItemTextW(hwnd, IDC_FILEOP_SOURCE, pendingSource_);
-    SetDlgItemTextW(hwnd, IDC_FILEOP_TARGET, pendingTarget_);
+    // Each text goes to its control only when it differs from the one shown:
+    // a delete's destination, always empty, is never sent again.
+    if (source_.TakeChange()) SetDlgItemTextW(hwnd, IDC_FILEOP_SOURCE, source_.Shown());
+    if (target_.TakeChange()) SetDlgItemTextW(hwnd, IDC_FILEOP_TARGET, target_.Shown());
     // Painting the same bar again shows nothing new.
     if (pendingPercent_ != shownPercent_) PaintBar(pendingPercent_);
     progressPending_ = false;
@@ -372,7 +389,10 @@ StepResult FDlgFileOp::DeleteItem(const wchar_t* path, DWORD attributes) {
     });
     if (result != StepResult::Continue) return result;
     // A folder that still holds a skipped or in-ROM file stays, silently.
-    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    // Only a protected folder needs its attributes cleared first; the
+    // listing has told which ones are.
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path);
     return StepResult::Continue;
 }

@@ -111,8 +111,23 @@ private:
     static constexpr DWORD kRefreshIntervalMs = 100;
     int shownPercent_ = -1;
     int pendingPercent_ = 0;
-    wchar_t pendingSource_[kMaxPath] = L"";
-    wchar_t pendingTarget_[kMaxPath] = L"";
+    // One of the dialog's item texts: the text its control shows and the
+    // one held back for it, in two slots that swap roles when it is shown.
+    class ProgressText {
+    public:
+        wchar_t* Pending() { return slots_[1 - shown_]; }
+        const wchar_t* Shown() const { return slots_[shown_]; }
+        // True, and the pending text is now the shown one, when they differ.
+        bool TakeChange();
+        // The control was emptied.
+        void Reset();
+
+    private:
+        wchar_t slots_[2][kMaxPath] = {L"", L""};
+        int shown_ = 0;
+    };
+    ProgressText source_;
+    ProgressText target_;
     bool progressPending_ = false;
     bool progressShown_ = false;
     DWORD progressShownAt_ = 0;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -232,6 +233,12 @@ TEST_F(FileOperation, DeleteRemovesExactlyTheSelectedItems) {
         WriteAll(path, "p");
         SetFileAttributesW(path.c_str(), protections[i]);
     }
+    // A protected folder goes as well, with what it holds.
+    CreateDirectoryW(Path(L"A\\locked").c_str(), nullptr);
+    WriteAll(Path(L"A\\locked\\in locked.txt"), "l");
+    SetFileAttributesW(Path(L"A\\locked").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(GetFileAttributesW(Path(L"A\\locked").c_str()) & FILE_ATTRIBUTE_HIDDEN)
+        << "the file system keeps folder attributes";
     Answerer answerer;
     Request request(FO_DELETE, {Path(L"A"), Path(L"deep")}, L"", FOF_NOCONFIRMATION);
     ASSERT_TRUE(request.Run());
@@ -394,6 +401,49 @@ TEST_F(FileOperation, TheBarShowsTheShareFinishedBeforeEachItem) {
     ASSERT_EQ(fills.size(), 4u);
     const double expected[] = {0.0, 0.25, 0.5, 0.75};  // 0 % on the first item
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(fills[i], expected[i], 0.06) << "question " << i;
+}
+
+// Records the texts the progress dialog's item controls receive, on this
+// (the dialog's) thread.
+class ItemTextRecorder {
+public:
+    ItemTextRecorder() {
+        texts.clear();
+        hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ItemTextRecorder() { UnhookWindowsHookEx(hook_); }
+    // Control id -> every text it was given, in order.
+    static inline std::map<int, std::vector<std::wstring>> texts;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const int id = code == HC_ACTION && call->message == WM_SETTEXT ? GetDlgCtrlID(call->hwnd) : 0;
+        if (id == IDC_FILEOP_SOURCE || id == IDC_FILEOP_TARGET)
+            texts[id].push_back(reinterpret_cast<const wchar_t*>(call->lParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
+TEST_F(FileOperation, ItemTextsGoToTheDialogOnlyWhenTheyChange) {
+    // Each question shows its item first, so every file's name is shown;
+    // a delete has no destination, and its empty text is not sent again.
+    for (int i = 0; i < 4; ++i) WriteAll(Path(L"f" + std::to_wstring(i)), "x");
+    std::vector<std::wstring> asked;
+    Answerer answerer;
+    answerer.beforeAnswer = [&](HWND progress, const DialogSeen&) {
+        wchar_t text[MAX_PATH] = L"";
+        GetDlgItemTextW(progress, IDC_FILEOP_SOURCE, text, MAX_PATH);
+        asked.push_back(text);
+    };
+    ItemTextRecorder recorder;
+    Request request(FO_DELETE, {Path(L"f0"), Path(L"f1"), Path(L"f2"), Path(L"f3")});
+    ASSERT_TRUE(request.Run());
+    EXPECT_EQ(asked, (std::vector<std::wstring>{Path(L"f0"), Path(L"f1"), Path(L"f2"), Path(L"f3")}));
+    EXPECT_EQ(ItemTextRecorder::texts[IDC_FILEOP_SOURCE],
+              (std::vector<std::wstring>{L"", Path(L"f0"), Path(L"f1"), Path(L"f2"), Path(L"f3")}));
+    EXPECT_EQ(ItemTextRecorder::texts[IDC_FILEOP_TARGET], std::vector<std::wstring>{L""}) << "set with the labels only";
 }
 
 TEST_F(FileOperation, ConfirmDeleteAsksForSeveralItemsAndFoldersOnly) {
@@ -576,15 +626,70 @@ TEST_F(FileOperation, RenameRequestTouchesNothing) {
 
 // ---- Threads ------------------------------------------------------------------------------
 
+// Fails a long run, ending its process, when its steps stop finishing: a run
+// stuck inside the platform is reported with the windows it left open, not
+// waited out to the test's timeout. Each finished step restarts the quiet
+// time; the whole run has a limit of its own.
+class Watchdog {
+public:
+    Watchdog(DWORD quietMs, DWORD totalMs) : quietMs_(quietMs), totalMs_(totalMs) {
+        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+    }
+    ~Watchdog() {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        CloseHandle(stop_);
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    void Finished(int steps) {
+        steps_ = steps;
+        last_ = GetTickCount();
+    }
+
+private:
+    static DWORD WINAPI Main(void* param) {
+        auto* self = static_cast<Watchdog*>(param);
+        while (WaitForSingleObject(self->stop_, 500) == WAIT_TIMEOUT) {
+            const DWORD now = GetTickCount();
+            const bool quiet = now - self->last_ > self->quietMs_;
+            if (!quiet && now - self->start_ <= self->totalMs_) continue;
+            std::printf("Failure: watchdog: %s after %d finished steps in %lu ms; open windows of this process:\n",
+                        quiet ? "nothing finished for too long" : "the run took too long", self->steps_.load(),
+                        now - self->start_);
+            EnumWindows(PrintOwnWindow, 0);
+            std::fflush(stdout);
+            TerminateProcess(GetCurrentProcess(), 1);
+        }
+        return 0;
+    }
+    static BOOL CALLBACK PrintOwnWindow(HWND window, LPARAM) {
+        DWORD process = 0;
+        const DWORD thread = GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+        wchar_t cls[64] = L"", caption[128] = L"";
+        GetClassNameW(window, cls, 64);
+        GetWindowTextW(window, caption, 128);
+        std::printf("  thread %lu: %s \"%s\"\n", thread, Narrow(cls).c_str(), Narrow(caption).c_str());
+        return TRUE;
+    }
+
+    const DWORD quietMs_, totalMs_;
+    const DWORD start_ = GetTickCount();
+    std::atomic<DWORD> last_{GetTickCount()};
+    std::atomic<int> steps_{0};
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
+};
+
 // The worker opens its questions while this thread runs the progress dialog,
 // and ends the dialog whose object goes as soon as the run returns: two
 // hundred requests in a row, each with a question.
 TEST_F(FileOperation, TwoHundredRequestsWithQuestionsInARow) {
-    // Under Wine 8 this run still stops for good now and then (about one
-    // full test run in three): the worker waits inside the X11 driver while
-    // the interface thread repositions a window. Until that is solved it
-    // runs on request only, so that a hang cannot hold up every test run.
-    if (!std::getenv("PEBBLORA_STRESS")) GTEST_SKIP() << "set PEBBLORA_STRESS=1 to run the two hundred requests";
+    Watchdog watchdog(30'000, 300'000);
     Answerer answerer;
     const DWORD start = GetTickCount();
     for (int i = 0; i < 200; ++i) {
@@ -592,6 +697,7 @@ TEST_F(FileOperation, TwoHundredRequestsWithQuestionsInARow) {
         Request request(FO_DELETE, {Path(L"x.txt")});
         ASSERT_TRUE(request.Run()) << "request " << i;
         ASSERT_FALSE(Exists(Path(L"x.txt"))) << "request " << i;
+        watchdog.Finished(i + 1);
         // Progress in the log tells a slow machine from a hang.
         if ((i + 1) % 50 == 0) std::printf("%d requests in %lu ms\n", i + 1, GetTickCount() - start), std::fflush(stdout);
     }

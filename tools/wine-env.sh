@@ -32,22 +32,29 @@ pebblora_ensure_prefix() {
     pebblora_wine_fonts && pebblora_x11_settings
 }
 
-# Wine's X11 driver loads the standard cursors (arrow, hourglass ...) from the
-# X cursor theme by name. The first such load in a process waits for the X
-# server on the connection that all threads of the process share for drawing.
-# If another thread is at that moment inside one of the driver's error traps
-# (it holds that connection's lock while it waits for the server, as when a
-# window is first shown) and the reply brings one of the routine errors the
-# driver ignores, libX11 makes each thread wait for the other: two threads
-# that open windows at once hang for good. Cursors built from Wine's own
-# images need no reply, so the prefix uses those. Imported once per prefix.
-PEBBLORA_X11_SETTINGS=own-cursors
+# Settings of Wine's X11 driver, imported once per prefix (the marker names
+# the set; a new set is imported into existing prefixes as well).
+#
+# Own cursors: the driver loads the standard cursors (arrow, hourglass ...)
+# from the X cursor theme by name. The first such load in a process waits
+# for the X server on the connection that all threads of the process share
+# for drawing. If another thread is at that moment inside one of the
+# driver's error traps (it holds that connection's lock while it waits for
+# the server, as when a window is first shown) and the reply brings one of
+# the routine errors the driver ignores, libX11 makes each thread wait for
+# the other: two threads that open windows at once hang for good. Cursors
+# built from Wine's own images need no reply, so the prefix uses those.
+#
+# Unmanaged windows: a window that does end up as an X top-level window
+# (outside the virtual desktop) would otherwise make Wine wait up to two
+# seconds at every show and hide for a window manager, which Xvfb lacks.
+PEBBLORA_X11_SETTINGS=own-cursors,unmanaged
 pebblora_x11_settings() {
     local file="$WINEPREFIX/pebblora-x11.reg"
     [ "$(cat "$file.done" 2>/dev/null)" = "$PEBBLORA_X11_SETTINGS" ] && return 0
-    if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"UseSystemCursors"="N"\n' >"$file" ||
+    if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"UseSystemCursors"="N"\n"Managed"="N"\n' >"$file" ||
         ! wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1; then
-        echo "could not set Wine's X11 driver to its own cursors (wine regedit $file)" >&2
+        echo "could not import the settings of Wine's X11 driver (wine regedit $file)" >&2
         return 1
     fi
     echo "$PEBBLORA_X11_SETTINGS" >"$file.done"
@@ -86,14 +93,29 @@ pebblora_ensure_device() {
 # Makes every window of the prefix live inside one Wine virtual desktop of
 # the given size (e.g. 1024x768): windows are then Wine's own, not X
 # windows, so activation and focus do not wait on an X window manager.
+# The setting is read when a Wine session starts its desktop: a session
+# already running (the one that made the prefix or imported a setting)
+# keeps X top-level windows, so the caller ends it (`wineserver -w`) before
+# any program that should use the desktop starts.
 pebblora_default_desktop() {
     local size=$1
     local file="$WINEPREFIX/pebblora-desktop.reg"
-    if [ "$(cat "$file.size" 2>/dev/null)" != "$size" ]; then
-        printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' "$size" >"$file"
-        wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
-        echo "$size" >"$file.size"
+    [ "$(cat "$file.size" 2>/dev/null)" = "$size" ] && return 0
+    if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' "$size" >"$file" ||
+        ! wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1; then
+        echo "could not set Wine's default desktop to $size (wine regedit $file)" >&2
+        return 1
     fi
+    echo "$size" >"$file.size"
+}
+
+# Makes a failing command of the calling script, or of a function it calls,
+# name itself on stderr (file, line, exit code, the command) instead of
+# ending the script or going on silently. Commands whose failure is tested
+# (if, while, &&, ||) are left out, as bash leaves them out of `set -e`.
+pebblora_name_failures() {
+    set -E
+    trap 'pebblora_failed=$?; echo "${BASH_SOURCE[0]##*/}: line $LINENO failed (exit $pebblora_failed): $BASH_COMMAND" >&2' ERR
 }
 
 # Japanese text in the interface fonts: `pebblora_font_links ja|en`.

@@ -1,6 +1,7 @@
 // Shared test tools.
 #include "tests/support/testsupport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -164,27 +165,48 @@ BoxSeen ReadBox(HWND box) {
 BoxWatcher::BoxWatcher(int answer) : answer_(answer) {
     activeWatcher = this;
     hook_ = SetWindowsHookExW(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
+    // A thread timer: the box's own modal loop serves it.
+    timer_ = SetTimer(nullptr, 0, 500, PressAgain);
 }
 
 BoxWatcher::~BoxWatcher() {
+    if (timer_) KillTimer(nullptr, timer_);
     if (hook_) UnhookWindowsHookEx(hook_);
     activeWatcher = nullptr;
 }
 
+void BoxWatcher::Press(HWND box) const {
+    // Posted, so the box closes from its own loop as after a click.
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer_, BN_CLICKED), 0);
+}
+
 LRESULT CALLBACK BoxWatcher::HookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && activeWatcher) {
+    BoxWatcher* self = activeWatcher;
+    if (code == HCBT_ACTIVATE && self) {
         HWND window = reinterpret_cast<HWND>(wParam);
-        // A box is activated again when another program's window took the
-        // activation in between (tests share one desktop): it is one box.
-        const bool again = !activeWatcher->seen_.empty() && activeWatcher->seen_.back().window == window &&
-                           IsWindow(window);
-        if (IsDialogWindow(window) && !again) {
-            activeWatcher->seen_.push_back(ReadBox(window));
-            // Posted, so the box closes from its own loop as after a click.
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(activeWatcher->answer_, BN_CLICKED), 0);
+        // When a box closes, the activation passes on from the closing
+        // thread, and this hook sees it even when the next window belongs to
+        // another test process on the shared desktop: only this thread's
+        // boxes are its own. One of them is activated again whenever another
+        // program's window took the activation in between: it is one box.
+        const bool own = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+        std::erase_if(self->open_, [](HWND box) { return !IsWindow(box); });
+        const bool known = std::find(self->open_.begin(), self->open_.end(), window) != self->open_.end();
+        if (own && !known && IsDialogWindow(window)) {
+            self->seen_.push_back(ReadBox(window));
+            self->open_.push_back(window);
+            self->Press(window);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK BoxWatcher::PressAgain(HWND, UINT, UINT_PTR, DWORD) {
+    BoxWatcher* self = activeWatcher;
+    if (!self) return;
+    // A press that came before the box could take it is not lost for good.
+    std::erase_if(self->open_, [](HWND box) { return !IsWindow(box); });
+    for (HWND box : self->open_) self->Press(box);
 }
 
 bool AnswerBoxOfProcess(DWORD pid, DWORD ms, BoxSeen& seen, int answer) {

@@ -67,9 +67,10 @@ struct BoxSeen {
 // Reads caption and text of a message box window.
 BoxSeen ReadBox(HWND box);
 
-// Watches the current thread for modal dialogs: every one that becomes
-// active is recorded and closed with `answer` (a button id). Only one watcher
-// may exist at a time.
+// Watches the current thread for modal dialogs: every one of this thread
+// that becomes active is recorded once and closed with `answer` (a button
+// id); one still open half a second later is pressed again. Only one
+// watcher may exist at a time.
 class BoxWatcher {
 public:
     explicit BoxWatcher(int answer = IDOK);
@@ -81,9 +82,14 @@ public:
 
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK PressAgain(HWND, UINT, UINT_PTR, DWORD);
+    void Press(HWND box) const;
     HHOOK hook_ = nullptr;
+    UINT_PTR timer_ = 0;
     int answer_;
     std::vector<BoxSeen> seen_;
+    // Recorded boxes that may still be open.
+    std::vector<HWND> open_;
 };
 
 // Waits up to `ms` for a dialog window of process `pid`, reads it and presses
