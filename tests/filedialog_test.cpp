@@ -12,6 +12,7 @@
 #include "framework/appvalues.h"
 #include "framework/language.h"
 #include "platform/aygshell.h"
+#include "platform/deviceprofile.h"
 #include "resources/resource.h"
 #include "tests/support/testsupport.h"
 
@@ -217,6 +218,7 @@ TEST_F(FileDialog, FileTypesFollowTheFilterListAndItsIndex) {
 }
 
 TEST_F(FileDialog, StartsFullScreenInListViewWithBarsAtTheBottom) {
+    ScratchKey profile{ce::kDeviceProfileKey};
     request.lpstrTitle = nullptr;
     Run([&](DrivenDialog& dialog) {
         wchar_t caption[32] = L"";
@@ -236,6 +238,16 @@ TEST_F(FileDialog, StartsFullScreenInListViewWithBarsAtTheBottom) {
         EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - ScaleY(26));
         EXPECT_EQ(list.bottom, bar.top);
         EXPECT_EQ(list.right - list.left, GetSystemMetrics(SM_CXSCREEN));
+
+        // The input panel coming up lifts both above it.
+        const DWORD shown = 1, height = 80;
+        WriteProfileValue(L"", ce::kProfileSipShown, REG_DWORD, &shown, sizeof shown);
+        WriteProfileValue(L"", ce::kProfileSipHeight, REG_DWORD, &height, sizeof height);
+        SendMessageW(dialog.hwnd, WM_SETTINGCHANGE, SPI_SETSIPINFO, 0);
+        GetWindowRect(dialog.FolderBar, &bar);
+        GetWindowRect(dialog.view->hwnd, &list);
+        EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - ScaleY(26) - 80);
+        EXPECT_EQ(list.bottom, bar.top);
     });
     // A folder that does not exist: no location, the Desktop's picture.
     initial = folder / L"missing";
