@@ -68,10 +68,11 @@ void FFolderView::Refresh() {
         InsertEntries(std::vector<ListEntry*>(shown.begin(), shown.end()));
     } else {
         // Inserted already in order rather than sorted by the control
-        // afterwards: Wine's LVM_SORTITEMS moves the rest of its item array
-        // for each item out of place, which for a large folder costs more
-        // than all the rest of the listing. The order is the one the
-        // control's sort would give.
+        // afterwards. Wine finds names in name order, but any other order
+        // leaves most items out of place, and its LVM_SORTITEMS then costs
+        // far more than the count grows (five times the items, fifteen
+        // times the time; a quarter of a second for 50,000 files by size).
+        // The order is the one the control's sort would give.
         InsertEntries(SortEntries(shown, options));
         UpdateArrows();
     }

@@ -15,8 +15,9 @@ int CompareUnsigned(T a, T b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-// Code unit by code unit as unsigned 16-bit values, case counted.
-int CompareTypeTexts(const wchar_t* a, const wchar_t* b) {
+// Code unit by code unit as unsigned 16-bit values, case counted; null is
+// the empty text.
+int CompareCodeUnits(const wchar_t* a, const wchar_t* b) {
     if (!a) a = L"";
     if (!b) b = L"";
     for (;; ++a, ++b) {
@@ -74,7 +75,7 @@ int CALLBACK CompareEntries(LPARAM a, LPARAM b, LPARAM options) {
         result = CompareUnsigned(first->Size(), second->Size());
         break;
     case kSortByType:
-        result = CompareTypeTexts(firstItem ? firstItem->TypeText() : nullptr,
+        result = CompareCodeUnits(firstItem ? firstItem->TypeText() : nullptr,
                                   secondItem ? secondItem->TypeText() : nullptr);
         break;
     case kSortByDate:
@@ -109,7 +110,7 @@ int CompareRecords(const SortRecord& a, const SortRecord& b, DWORD options) {
     switch (options & kSortKeyMask) {
     case kSortByName:
     case kSortByType:
-        result = CompareTypeTexts(a.text, b.text);
+        result = CompareCodeUnits(a.text, b.text);
         break;
     case kSortBySize:
     case kSortByDate:
