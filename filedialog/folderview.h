@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "framework/allocator.h"
 #include "framework/paths.h"
 #include "framework/wnd.h"
@@ -81,7 +83,8 @@ public:
     // item carries.
     void SetSort(int key);
     void OnColumnClick(const NMLISTVIEW& click);
-    // Sorts the list by the options word and puts the arrow on the header.
+    // Sorts the items of the filled list by the options word and puts the
+    // arrow on the header (Refresh inserts its items already sorted).
     void Sort();
 
     // View modes by command: 50 Large Icon, 51 Small Icon, 52 List,
@@ -136,7 +139,8 @@ private:
     // Listing (folderview_refresh.cpp).
     void ListLocation();
     void ListFolder(const wchar_t* folder);
-    void InsertEntries(const FList<ListEntry*>& shown);
+    // Inserts `shown` in this order after the items already listed.
+    void InsertEntries(const std::vector<ListEntry*>& shown);
     int InsertEntry(int index, ListEntry* entry, bool withSubItems);
     void SetSubItems(int index, const ListEntry* entry);
     void FillPendingSubItems();
@@ -160,6 +164,11 @@ private:
 // ascending, then by the key, all negated when descending), as
 // LVM_SORTITEMS calls it with the item data of two items.
 int CALLBACK CompareEntries(LPARAM a, LPARAM b, LPARAM options);
+
+// The entries of `shown` in the order LVM_SORTITEMS with CompareEntries and
+// `options` gives them when they are inserted in list order: sorted, equal
+// entries kept in list order. Each sort key is read once per entry.
+std::vector<ListEntry*> SortEntries(const FList<ListEntry*>& shown, DWORD options);
 
 // The width of List view columns and of the Name column for a widest name
 // of `widest` pixels: ScaleX(96) below ScaleX(64), else 32 more than the name.

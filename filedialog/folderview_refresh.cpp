@@ -1,6 +1,7 @@
 // The folder view's listing: the entries of each location, their list items
 // with the sub-item texts, and the width of the name column.
 #include <cwchar>
+#include <vector>
 
 #include "filedialog/folderview.h"
 #include "filedialog/listings.h"
@@ -63,8 +64,18 @@ void FFolderView::Refresh() {
     widest = 0;
     const FList<ListEntry*>& shown = location == kFindResult ? results : entries;
     SendMessageW(hwnd, LVM_SETITEMCOUNT, shown.size(), 0);
-    InsertEntries(shown);
-    if (location != kFindResult) Sort();
+    if (location == kFindResult) {
+        InsertEntries(std::vector<ListEntry*>(shown.begin(), shown.end()));
+    } else {
+        // Inserted already in order rather than sorted by the control
+        // afterwards. Wine finds names in name order, but any other order
+        // leaves most items out of place, and its LVM_SORTITEMS then costs
+        // far more than the count grows (five times the items, fifteen
+        // times the time; a quarter of a second for 50,000 files by size).
+        // The order is the one the control's sort would give.
+        InsertEntries(SortEntries(shown, options));
+        UpdateArrows();
+    }
     FitNameColumn();
 
     LVITEMW focus{};
@@ -138,7 +149,7 @@ void FFolderView::ListFolder(const wchar_t* folder) {
     ce::FindClose(find);
 }
 
-void FFolderView::InsertEntries(const FList<ListEntry*>& shown) {
+void FFolderView::InsertEntries(const std::vector<ListEntry*>& shown) {
     NameMeasure measure(hwnd);
     // Only Details shows sub-items: in the other views they wait until
     // Details is chosen.

@@ -149,6 +149,56 @@ std::pair<int, int> Arrow(HWND list) {
     return found;
 }
 
+// Chooses the item of `command` in the next popup menu as a user does: Down
+// until it is highlighted, then Enter. Notes what the menu showed. The
+// popup's modal loop serves the thread timer that drives it.
+class MenuChooser {
+public:
+    explicit MenuChooser(int command) : command_(command) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
+    ~MenuChooser() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+
+    bool chosen = false;
+    int marked = 0;    // the command with the radio mark
+    RECT shown{};      // where the popup was, in screen coordinates
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        MenuChooser& self = *current_;
+        HWND popup = FindWindowW(L"#32768", nullptr);
+        if (self.chosen || !popup || !IsWindowVisible(popup)) return;
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        if (++self.ticks_ > 100 || !menu) {
+            // Never found: close the menu so that the test fails rather than hangs.
+            PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+            return;
+        }
+        if (self.ticks_ == 1) GetWindowRect(popup, &self.shown);
+        int highlighted = 0;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+            if (state & MF_CHECKED) self.marked = static_cast<int>(GetMenuItemID(menu, i));
+            if (state & MF_HILITE) highlighted = static_cast<int>(GetMenuItemID(menu, i));
+        }
+        if (highlighted == self.command_) {
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+            self.chosen = true;
+        } else {
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+        }
+    }
+
+    static inline MenuChooser* current_ = nullptr;
+    int command_;
+    int ticks_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
 // Clicks the header of column `column` as the stylus would.
 void ClickHeader(HWND list, int column) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
@@ -255,6 +305,7 @@ TEST(CompareEntries, GroupsFoldersThenComparesByTheKeyAndDescendingNegatesAll) {
     auto small = MakeItem(L"b.txt", 0, 10, 0x100000000ULL, L"a type");
     auto big = MakeItem(L"A.txt", 0, 4000000000u, 0x0FFFFFFFFULL, L"B type");
     auto twin = MakeItem(L"c.txt", 0, 10, 0x100000000ULL, L"a type");
+    auto under = MakeItem(L"_u.txt", 0, 10, 0, L"a type");
     NamedEntry applet(kAppletEntry, L"Applet", 0);
     const auto key = [](ListEntry* entry) { return reinterpret_cast<LPARAM>(entry); };
     struct Case {
@@ -278,6 +329,7 @@ TEST(CompareEntries, GroupsFoldersThenComparesByTheKeyAndDescendingNegatesAll) {
         /* 10 */ {"equal dates give 0", small.get(), twin.get(), 0x73, 0},
         /* 11 */ {"descending date", small.get(), big.get(), 0x7B, -1},
         /* 12 */ {"keys 4 to 7 give 0", small.get(), big.get(), 0x75, 0},
+        /* 13 */ {"names fold to lower case: _ before letters", under.get(), big.get(), 0x70, -1},
     };
     for (const Case& c : cases) {
         const int result = CompareEntries(key(c.a), key(c.b), c.options);
@@ -322,6 +374,58 @@ TEST_F(FolderView, StartsByNameWithFoldersFirstAndEachSortMovesTheArrow) {
             EXPECT_EQ(Joined(Names(list)), step.order) << step.what;
             EXPECT_EQ(Arrow(list), step.arrow) << step.what;
         }
+    });
+}
+
+TEST_F(FolderView, RefreshListsInTheOrderOfTheControlsOwnSortTiesIncluded) {
+    // Every key has ties: equal sizes, dates and types. Names differ in case
+    // and sit on both sides of the characters between upper and lower case.
+    constexpr ULONGLONG kDay = 864000000000ULL;
+    constexpr ULONGLONG k2019 = 131900000000000000ULL;
+    const struct {
+        const wchar_t* name;
+        size_t bytes;  // a folder when 0
+        int day;
+    } found[] = {
+        {L"Beta.TXT", 10, 1}, {L"alpha.txt", 10, 2}, {L"_under.txt", 20, 1}, {L"ALPHA2.dat", 10, 1},
+        {L"beta.dat", 30, 2}, {L"Zulu.txt", 20, 1},  {L"[x].dat", 10, 2},   {L"apple.TXT", 30, 1},
+        {L"Docs", 0, 1},      {L"_tmp", 0, 2},       {L"zed", 0, 1},        {L"ARCHIVE", 0, 1},
+    };
+    for (const auto& f : found) {
+        const std::wstring path = f.bytes ? File(f.name, f.bytes) : Folder(f.name);
+        SetWriteTime(path, k2019 + f.day * kDay);
+    }
+    RunView([&](ViewDialog& dialog) {
+        FFolderView& view = *dialog.view;
+        HWND list = dialog.List();
+        // The same control filled in found order and sorted by itself. Names
+        // are unique in a folder: equal name orders are equal entry orders.
+        HWND reference = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, dialog.hwnd,
+                                         nullptr, AppInstance, nullptr);
+        ASSERT_NE(reference, nullptr);
+        ASSERT_TRUE(view.MoveToLocation(kPlainFolder, folder.Path().c_str()));
+        for (int key : {kSortByName, kSortBySize, kSortByType, kSortByDate}) {
+            for (DWORD direction : {0ul, kSortDescending}) {
+                view.options = kColumnsPresent | key | direction;
+                view.Refresh();
+                SendMessageW(reference, LVM_DELETEALLITEMS, 0, 0);
+                int index = 0;
+                for (ListEntry* entry : view.entries) {
+                    LVITEMW item{};
+                    item.mask = LVIF_TEXT | LVIF_PARAM;
+                    item.iItem = index++;
+                    item.pszText = const_cast<wchar_t*>(entry->Name());
+                    item.lParam = reinterpret_cast<LPARAM>(entry);
+                    SendMessageW(reference, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+                }
+                SendMessageW(reference, LVM_SORTITEMS, view.options, reinterpret_cast<LPARAM>(CompareEntries));
+                const std::string what = "key " + std::to_string(key) + (direction ? " descending" : " ascending");
+                ASSERT_EQ(ItemCount(list), static_cast<int>(std::size(found))) << what;
+                EXPECT_EQ(Joined(Names(list)), Joined(Names(reference))) << what;
+                EXPECT_EQ(Arrow(list), std::make_pair(key, direction ? 1 : 0)) << what;
+            }
+        }
+        DestroyWindow(reference);
     });
 }
 
@@ -683,6 +787,62 @@ TEST_F(FolderView, ViewModesKeepTheOtherStylesAndTheMenuMarksTheCurrentOne) {
             }
             DestroyMenu(menu);
         }
+    });
+}
+
+TEST_F(FolderView, ViewMenuChoicesReachTheViewAndTheMarkFollowsTheMode) {
+    File(L"a.txt", 30);
+    File(L"b.txt", 10);
+    RunView([&](ViewDialog& dialog) {
+        dialog.Show(folder.Path());
+        // The menu bar's toolbar, the view menu's button second.
+        HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM | TBSTYLE_LIST,
+                                       0, 0, 0, 0, dialog.hwnd, nullptr, AppInstance, nullptr);
+        ASSERT_NE(toolbar, nullptr);
+        SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        TBBUTTON buttons[2] = {};
+        const wchar_t* labels[2] = {L"New", L"View"};
+        const int commands[2] = {IDM_FOLDER_NEW, IDM_FOLDER_VIEWMENU};
+        for (int i = 0; i < 2; ++i) {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = commands[i];
+            buttons[i].fsState = TBSTATE_ENABLED;
+            buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+            buttons[i].iString = reinterpret_cast<INT_PTR>(labels[i]);
+        }
+        SendMessageW(toolbar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
+        SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+        RECT button{};
+        SendMessageW(toolbar, TB_GETRECT, IDM_FOLDER_VIEWMENU, reinterpret_cast<LPARAM>(&button));
+        POINT corner{button.left, button.top};
+        ClientToScreen(toolbar, &corner);
+
+        const struct {
+            const char* what;
+            int choice;
+            int marked;  // when the menu opens
+            int mode;
+            int sortKey;
+        } steps[] = {
+            /* 0 */ {"Large Icon from List", IDM_VIEW_LARGE, IDM_VIEW_LIST, IDM_VIEW_LARGE, kSortByName},
+            /* 1 */ {"Sort by Size keeps the view", IDM_SORT_SIZE, IDM_VIEW_LARGE, IDM_VIEW_LARGE, kSortBySize},
+            /* 2 */ {"Details", IDM_VIEW_DETAILS, IDM_VIEW_LARGE, IDM_VIEW_DETAILS, kSortBySize},
+            /* 3 */ {"List again", IDM_VIEW_LIST, IDM_VIEW_DETAILS, IDM_VIEW_LIST, kSortBySize},
+        };
+        for (const auto& step : steps) {
+            MenuChooser chooser(step.choice);
+            dialog.view->ShowViewMenu(dialog.hwnd, toolbar, IDM_FOLDER_VIEWMENU);
+            PumpMessages(20);  // the choice arrives as a posted command
+            EXPECT_TRUE(chooser.chosen) << step.what;
+            EXPECT_EQ(chooser.marked, step.marked) << step.what;
+            EXPECT_EQ(chooser.shown.left, corner.x) << step.what;
+            EXPECT_EQ(chooser.shown.bottom, corner.y) << step.what << ": above the button";
+            EXPECT_EQ(dialog.view->ViewModeCommand(), step.mode) << step.what;
+            EXPECT_EQ(static_cast<int>(dialog.view->options & kSortKeyMask), step.sortKey) << step.what;
+        }
+        EXPECT_EQ(Joined(Names(dialog.List())), "b.txt|a.txt") << "sorted by size";
+        EXPECT_TRUE(dialog.otherCommands.empty()) << "every choice went to the view";
+        DestroyWindow(toolbar);
     });
 }
 
