@@ -99,7 +99,7 @@ $skin_lines
 [-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases]
 $database_lines
 REG
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 ||
+pebblora_import_reg "$reg" ||
     fail "writing the device settings" "wine regedit could not import $reg"
 
 # Last of the registry steps, right before the program (see wine-env.sh).

@@ -32,6 +32,23 @@ pebblora_ensure_prefix() {
     pebblora_wine_fonts && pebblora_x11_settings
 }
 
+# Imports the REGEDIT4 file $1 into the prefix. A Wine process now and then
+# fails to start for reasons of its own (seen once in many runs: the font
+# links of a Japanese start right after the prefix was made), so a failed
+# import is tried again, up to three times in all, saying so; when all fail,
+# what the last attempt printed goes to stderr. The path is given as the
+# prefix's Z: drive sees it, which spares starting Wine once more to ask.
+pebblora_import_reg() {
+    local file=$1 output status attempt
+    for attempt in 1 2 3; do
+        output=$(wine regedit /S "Z:${file//\//\\}" 2>&1) && return 0
+        status=$?
+        echo "wine regedit $file failed (exit $status, attempt $attempt of 3)${output:+: $output}" >&2
+        sleep 1
+    done
+    return 1
+}
+
 # Settings of Wine's X11 driver, imported once per prefix (the marker names
 # the set; a new set is imported into existing prefixes as well).
 #
@@ -53,7 +70,7 @@ pebblora_x11_settings() {
     local file="$WINEPREFIX/pebblora-x11.reg"
     [ "$(cat "$file.done" 2>/dev/null)" = "$PEBBLORA_X11_SETTINGS" ] && return 0
     if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"UseSystemCursors"="N"\n"Managed"="N"\n' >"$file" ||
-        ! wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1; then
+        ! pebblora_import_reg "$file"; then
         echo "could not import the settings of Wine's X11 driver (wine regedit $file)" >&2
         return 1
     fi
@@ -102,7 +119,7 @@ pebblora_default_desktop() {
     local file="$WINEPREFIX/pebblora-desktop.reg"
     [ "$(cat "$file.size" 2>/dev/null)" = "$size" ] && return 0
     if ! printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' "$size" >"$file" ||
-        ! wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1; then
+        ! pebblora_import_reg "$file"; then
         echo "could not set Wine's default desktop to $size (wine regedit $file)" >&2
         return 1
     fi
@@ -147,7 +164,7 @@ pebblora_font_links() {
             fi
         done
     } >"$file"
-    wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+    pebblora_import_reg "$file"
 }
 
 # Prints the X window of the device desktop "Pebblora" once it is there, or
