@@ -579,6 +579,13 @@ TEST_F(FolderView, NameColumnFollowsTheWidestName) {
             EXPECT_EQ(dialog.view->widest, c.widest);
             EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), c.column) << Narrow(name);
         }
+        // A list filled in List view shows the longest name when Details is chosen.
+        SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_LIST, 0);
+        ScratchFolder wide;
+        wide.WriteFile(std::wstring(40, L'm'), "x");
+        dialog.Show(wide.Path());
+        SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_DETAILS, 0);
+        EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), NameColumnWidth(dialog.view->widest));
     });
 }
 
