@@ -108,39 +108,6 @@ private:
     }
 };
 
-// Answers the dialog's own message boxes (the overwrite question) on this
-// thread with `answer`, recording their texts.
-class QuestionAnswerer {
-public:
-    explicit QuestionAnswerer(int answer) : answer_(answer) {
-        active_ = this;
-        hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-    }
-    ~QuestionAnswerer() {
-        UnhookWindowsHookEx(hook_);
-        active_ = nullptr;
-    }
-    std::vector<BoxSeen> seen;
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        auto window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && active_ && !GetDlgItem(window, IDC_FOLDER_LIST)) {
-            wchar_t cls[16] = L"";
-            GetClassNameW(window, cls, 16);
-            const bool known = !active_->seen.empty() && active_->seen.back().window == window;
-            if (lstrcmpW(cls, L"#32770") == 0 && !known) {
-                active_->seen.push_back(ReadBox(window));
-                PostMessageW(window, WM_COMMAND, MAKEWPARAM(active_->answer_, BN_CLICKED), 0);
-            }
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static inline QuestionAnswerer* active_ = nullptr;
-    HHOOK hook_ = nullptr;
-    int answer_;
-};
-
 class FileDialog : public testing::Test {
 protected:
     void SetUp() override {
@@ -311,11 +278,12 @@ TEST_F(FileDialog, OverwriteQuestionNamesTheFullPathAndNoKeepsTheDialogOpen) {
     request.Flags = OFN_OVERWRITEPROMPT;
     request.lpstrDefExt = L"ini";
     for (int answer : {IDNO, IDYES}) {
-        QuestionAnswerer answerer(answer);
+        // The question is answered; the file dialog itself is left alone.
+        BoxWatcher answerer(answer, [](HWND window) { return GetDlgItem(window, IDC_FOLDER_LIST) != nullptr; });
         const INT_PTR end = Run([&](DrivenDialog& dialog) { dialog.TypeAndOk(L"abc"); }, true);
-        ASSERT_EQ(answerer.seen.size(), 1u) << "the question about abc.ini, which abc would overwrite";
-        EXPECT_EQ(answerer.seen[0].caption, L"Save");
-        EXPECT_EQ(answerer.seen[0].text, folder / L"abc.ini" + L" is already exists. Do you want to replace it?");
+        ASSERT_EQ(answerer.Seen().size(), 1u) << "the question about abc.ini, which abc would overwrite";
+        EXPECT_EQ(answerer.Seen()[0].caption, L"Save");
+        EXPECT_EQ(answerer.Seen()[0].text, folder / L"abc.ini" + L" is already exists. Do you want to replace it?");
         EXPECT_EQ(end, answer == IDYES ? IDOK : kStayedOpen);
     }
 }

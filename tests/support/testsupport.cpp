@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "framework/appvalues.h"
 #include "framework/language.h"
@@ -162,7 +163,8 @@ BoxSeen ReadBox(HWND box) {
     return seen;
 }
 
-BoxWatcher::BoxWatcher(int answer) : answer_(answer) {
+BoxWatcher::BoxWatcher(int answer, std::function<bool(HWND)> leave)
+    : answer_(answer), leave_(std::move(leave)) {
     activeWatcher = this;
     hook_ = SetWindowsHookExW(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
     // A thread timer: the box's own modal loop serves it.
@@ -192,7 +194,7 @@ LRESULT CALLBACK BoxWatcher::HookProc(int code, WPARAM wParam, LPARAM lParam) {
         const bool own = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
         std::erase_if(self->open_, [](HWND box) { return !IsWindow(box); });
         const bool known = std::find(self->open_.begin(), self->open_.end(), window) != self->open_.end();
-        if (own && !known && IsDialogWindow(window)) {
+        if (own && !known && IsDialogWindow(window) && !(self->leave_ && self->leave_(window))) {
             self->seen_.push_back(ReadBox(window));
             self->open_.push_back(window);
             self->Press(window);

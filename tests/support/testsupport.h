@@ -69,11 +69,12 @@ BoxSeen ReadBox(HWND box);
 
 // Watches the current thread for modal dialogs: every one of this thread
 // that becomes active is recorded once and closed with `answer` (a button
-// id); one still open half a second later is pressed again. Only one
-// watcher may exist at a time.
+// id); one still open half a second later is pressed again. Dialogs for
+// which `leave` says true (the dialog under test) are neither recorded nor
+// pressed. Only one watcher may exist at a time.
 class BoxWatcher {
 public:
-    explicit BoxWatcher(int answer = IDOK);
+    explicit BoxWatcher(int answer = IDOK, std::function<bool(HWND)> leave = {});
     ~BoxWatcher();
     BoxWatcher(const BoxWatcher&) = delete;
     BoxWatcher& operator=(const BoxWatcher&) = delete;
@@ -87,6 +88,7 @@ private:
     HHOOK hook_ = nullptr;
     UINT_PTR timer_ = 0;
     int answer_;
+    std::function<bool(HWND)> leave_;
     std::vector<BoxSeen> seen_;
     // Recorded boxes that may still be open.
     std::vector<HWND> open_;
