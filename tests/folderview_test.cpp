@@ -903,3 +903,34 @@ TEST_F(FolderView, ThousandsOfNamesLongAndJapaneseAndEntriesThatVanish) {
         EXPECT_TRUE(Exists(folder / japanese));
     });
 }
+
+// A folder named in kana and kanji lives through the whole round on disk.
+// Run once more under a Japanese system language, where Wine's file names
+// depend on the host having that language's locale.
+TEST_F(FolderView, JapaneseFolderIsMadeListedRenamedAndDeleted) {
+    RunView([&](ViewDialog& dialog) {
+        dialog.Show(folder.Path());
+        HWND list = dialog.List();
+        {
+            BoxWatcher watcher;
+            LangJapanese = true;  // New Folder's default name: 新しいフォルダ
+            SendMessageW(dialog.hwnd, WM_COMMAND, IDM_FOLDER_NEW, 0);
+            LangJapanese = false;
+            for (const BoxSeen& box : watcher.Seen()) ADD_FAILURE() << "New Folder said: " << Narrow(box.text);
+        }
+        ASSERT_TRUE(Exists(folder / L"新しいフォルダ"));
+        SendMessageW(list, LVM_CANCELEDITLABEL, 0, 0);
+        dialog.view->Refresh();
+        EXPECT_EQ(Joined(Names(list)), "新しいフォルダ");
+        ASSERT_TRUE(EditLabel(list, 0, L"ｽｷﾝ置き場"));
+        EXPECT_TRUE(Exists(folder / L"ｽｷﾝ置き場"));
+        dialog.view->Refresh();
+        EXPECT_EQ(Joined(Names(list)), "ｽｷﾝ置き場");
+        Select(list, 0, true);
+        Answerer answerer;
+        dialog.view->Delete();
+        EXPECT_EQ(ErrorBoxes(answerer), 0u) << "the delete reported an error";
+        EXPECT_FALSE(Exists(folder / L"ｽｷﾝ置き場"));
+        EXPECT_EQ(ItemCount(list), 0);
+    });
+}

@@ -14,5 +14,5 @@ add_dependencies(skinfile_test shipped_skins)
 add_test(NAME SkinFile.ImageNamesAreReadInShiftJis
          COMMAND skinfile_test --gtest_filter=SkinFile.ImageNamesAreReadInTheAnsiCodePage)
 set_tests_properties(SkinFile.ImageNamesAreReadInShiftJis PROPERTIES
-    ENVIRONMENT "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;PEBBLORA_EXPECT_ACP=932" TIMEOUT 120)
+    ENVIRONMENT "${PEBBLORA_JAPANESE_ENVIRONMENT};PEBBLORA_EXPECT_ACP=932" TIMEOUT 120)
 pebblora_test(skinfile_fuzz_test SOURCES skinfile_fuzz_test.cpp LIBS pebblora_game)

@@ -3,7 +3,7 @@
 
 PEBBLORA_PACKAGES=(
     cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest
-    wine wine64 fonts-wine xvfb xauth fonts-ipafont-gothic xdotool imagemagick python3
+    wine wine64 fonts-wine xvfb xauth fonts-ipafont-gothic xdotool imagemagick python3 locales
 )
 
 pebblora_install_deps() {

@@ -12,6 +12,9 @@ setup_failed() {
     exit 1
 }
 pebblora_ensure_prefix || setup_failed "preparing the Wine prefix"
+# The Japanese cases find the locale in the build tree (LOCPATH); the
+# subshell keeps the rest of the run in the machine's own language.
+(pebblora_japanese_locale) || setup_failed "compiling the Japanese locale"
 pebblora_default_desktop 1024x768 || setup_failed "setting the virtual desktop"
 # The session that made the prefix or imported the settings above started
 # its desktop before the desktop setting was there: every window of it, and
