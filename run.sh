@@ -8,8 +8,9 @@
 #   --ja          Japanese as the system language
 #   --skin NAME   start with the sample skin skins/NAME (e.g. Garden, "Night Sky");
 #                 "none" forgets the remembered skin, so the skin chooser opens
-#   --shot FILE   headless: run under Xvfb, wait, save a screenshot to FILE
-#   --wait N      seconds to wait before the screenshot (default 5)
+#   --shot FILE   headless: run under Xvfb, save a screenshot to FILE once the
+#                 program is up, idle and its screen no longer changes
+#   --wait N      seconds to wait more before the screenshot (default 0)
 #
 # Without a display, ./run.sh says so and takes a screenshot instead.
 # The Wine prefix and the device folder live in $PEBBLORA_RUN_DIR (default
@@ -18,7 +19,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
-hires=0; japanese=0; skin=""; shot=""; wait_seconds=5
+hires=0; japanese=0; skin=""; shot=""; wait_seconds=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --hires) hires=1 ;;
@@ -43,7 +44,7 @@ export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
 if [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
     source "$root/tools/install-deps.sh"
     pebblora_install_deps || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 1; }
-    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp settings_applet ||
+    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp settings_applet window_probe ||
         { echo "run.sh: building the program failed (see the compiler's messages above)" >&2; exit 1; }
 fi
 

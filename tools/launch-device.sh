@@ -13,18 +13,15 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
 
-# Wine takes the system language from LC_ALL (LANG alone is not enough
-# while the locale is not installed on the host). The assignment makes bash
-# warn that it cannot use that locale itself, which is of no concern here.
-if [ "${PEBBLORA_LANGUAGE:-en}" = ja ]; then
-    { export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
-fi
-
 # Ends the launcher: "run.sh: <step> failed: <reason>".
 fail() {
     echo "run.sh: $1 failed: $2" >&2
     exit 1
 }
+
+if [ "${PEBBLORA_LANGUAGE:-en}" = ja ]; then
+    pebblora_japanese_locale || fail "preparing the Japanese system language" "see the line above"
+fi
 
 pebblora_ensure_prefix || fail "preparing the Wine prefix" "see the lines above"
 
@@ -111,22 +108,29 @@ if [ -z "$shot" ]; then
     exec wine explorer "/desktop=Pebblora,$size" "$program"
 fi
 
-# Headless: wait for the desktop, let the program draw, and take the picture
-# once two shots in a row agree (a slow first start keeps drawing longer).
+# Headless: wait for the desktop, then for the program to be up and idle
+# (its first dialog, if any, open), and take the picture once two shots in
+# a row agree. Each wait ends as soon as what it waits for is there; the
+# limit only bounds a start that went wrong.
 wine explorer "/desktop=Pebblora,$size" "$program" >/dev/null 2>&1 &
 launcher=$!
-if ! desktop=$(pebblora_wait_for_desktop "$launcher" 60); then
+limit=${PEBBLORA_START_LIMIT:-300}
+if ! desktop=$(pebblora_wait_for_desktop "$launcher" "$limit"); then
     wineserver -k
-    fail "starting the program" "the device desktop did not appear within 60 s"
+    fail "starting the program" "the device desktop did not appear within $limit s"
+fi
+if ! pebblora_wait_for_program "$launcher" "$limit" >/dev/null; then
+    wineserver -k
+    fail "starting the program" "its window did not appear, or it did not become idle, within $limit s"
 fi
 sleep "$wait_seconds"
 previous=""
-for _ in $(seq 1 40); do
+for _ in $(seq 1 $((limit * 4))); do
     import -window "$desktop" "$shot" 2>/dev/null || { wineserver -k; fail "taking the screenshot" "import could not read the desktop"; }
     current=$(md5sum <"$shot")
     [ "$current" = "$previous" ] && break
     previous=$current
-    sleep 0.5
+    sleep 0.25
 done
 echo "Screenshot: $shot"
 wineserver -k

@@ -167,13 +167,65 @@ pebblora_font_links() {
     pebblora_import_reg "$file"
 }
 
+# Japanese as the system language: `pebblora_japanese_locale` exports LANG and
+# LC_ALL as ja_JP.UTF-8, from which Wine takes the language (LANG alone is
+# not enough). Wine also converts every file name between UTF-16 and the
+# host's bytes with that locale's codeset; on a machine without the locale
+# the C library falls back to ASCII, and every name with a kana or kanji in
+# it fails (New Folder's default name among them). So the locale is compiled
+# once into the build tree from the C library's own sources and found there
+# through LOCPATH, whatever locales the machine has. Returns non-zero, with
+# the reason on stderr, when it cannot be compiled.
+pebblora_japanese_locale() {
+    local dir="$PEBBLORA_BUILD/locale" log
+    if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+        rm -rf "$dir/ja_JP.UTF-8.part"
+        mkdir -p "$dir" || return 1
+        # Compiled under another name and renamed, so that a compilation cut
+        # short never passes for a locale.
+        if ! log=$(localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8.part" 2>&1) ||
+            ! mv -T "$dir/ja_JP.UTF-8.part" "$dir/ja_JP.UTF-8"; then
+            echo "could not compile the locale ja_JP.UTF-8 into $dir (localedef, from the package locales)${log:+: $log}" >&2
+            return 1
+        fi
+    fi
+    # bash itself looks for the locale before it sees LOCPATH and warns that
+    # it cannot find it; only the programs it starts need it.
+    { export LOCPATH="$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+}
+
 # Prints the X window of the device desktop "Pebblora" once it is there, or
 # nothing when process $1 (its launcher) ends first or $2 seconds pass.
 pebblora_wait_for_desktop() {
-    local launcher=$1 seconds=$2 desktop _
-    for _ in $(seq 1 $((seconds * 5))); do
+    local launcher=$1 seconds=$2 desktop
+    local end=$((SECONDS + seconds))
+    while [ $SECONDS -lt $end ]; do
         desktop=$(xdotool search --name "^Pebblora - Wine desktop$" 2>/dev/null | head -n 1)
         [ -n "$desktop" ] && { echo "$desktop"; return 0; }
+        kill -0 "$launcher" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+
+# Asks the window probe what the program shows on the device desktop: prints
+# the main window's caption and the caption of the window in front, once the
+# program has handled its input. Fails while the program has no window (or
+# has not become idle).
+pebblora_probe() {
+    local output
+    output=$(wine "$PEBBLORA_BUILD/tools/window_probe.exe" Pebblora 2>/dev/null) || return 1
+    printf '%s\n' "${output//$'\r'/}"
+}
+
+# Waits until the program's main window is there and the program idle;
+# prints what the probe said. Fails when process $1 (its launcher) ends
+# first, or $2 seconds pass.
+pebblora_wait_for_program() {
+    local launcher=$1 seconds=$2
+    local end=$((SECONDS + seconds))
+    while [ $SECONDS -lt $end ]; do
+        pebblora_probe && return 0
         kill -0 "$launcher" 2>/dev/null || return 1
         sleep 0.2
     done

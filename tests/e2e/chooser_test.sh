@@ -18,11 +18,17 @@ folder_bar_rect="240x26+0+268"
 file_menu_x=22; file_menu_y=306
 open_item_x=35; open_item_y=257
 
-double_tap() {
-    xdotool mousemove --window "$desktop" "$1" "$2" click --repeat 2 --delay 80 1
-    sleep 1
-}
 folder_bar() { convert "$1" -crop "$folder_bar_rect" +repage -format "%#" info:; }
+# The folder bar as it is on the screen now.
+current_bar() { import -window "$desktop" png:- 2>/dev/null | folder_bar png:-; }
+bar_is_not() { [ "$(current_bar)" != "$1" ]; }
+# A double tap that opens a folder: waits until the folder bar shows another place.
+open_folder() {
+    local before
+    before=$(current_bar)
+    xdotool mousemove --window "$desktop" "$1" "$2" click --repeat 2 --delay 80 1
+    wait_until "the folder bar to leave the folder it showed" bar_is_not "$before" && settle
+}
 snap() { shoot "$E2E_SHOTS/$1.png"; echo "$E2E_SHOTS/$1.png"; }
 
 # 1. Japanese first start: the chooser in glyphs; Cancel keeps the built-in board.
@@ -40,15 +46,15 @@ fi
 # 2. English: into Skins, into Candy, pick Candy.ini, OK.
 if start_program; then
     start_bar=$(folder_bar "$(snap chooser-start)")
-    double_tap $first_item_x $first_item_y   # Skins
-    double_tap $first_item_x $first_item_y   # Candy, the first skin by name
+    open_folder $first_item_x $first_item_y   # Skins
+    open_folder $first_item_x $first_item_y   # Candy, the first skin by name
     tap $first_item_x $first_item_y          # Candy.ini
     candy_bar=$(folder_bar "$(snap chooser-candy)")
     [ "$candy_bar" != "$start_bar" ] || fail "the folder bar did not change on the way into Candy"
-    tap $done_x $done_y
-    sleep 2
-    title=$(program_title)
-    [ "$title" = "VRK - Candy" ] || fail "after choosing Candy.ini the title is '$title'"
+    xdotool mousemove --window "$desktop" $done_x $done_y click 1
+    wait_until "the title of the Candy skin" title_is "VRK - Candy" ||
+        echo "  after choosing Candy.ini the title is '$(program_title)'"
+    settle
     ini="$PEBBLORA_ROOT/skins/Candy/Candy.ini"
     colours=$(sed -n 's/^num *= *\([0-9]*\).*/\1/p' "$ini" | tr -d '\r')
     piece=$(sed -n 's/^piece *= *"\{0,1\}\([^"]*\)"\{0,1\}.*/\1/p' "$ini" | tr -d '\r')
@@ -57,12 +63,12 @@ if start_program; then
 
     # 3. File > Open... starts in Candy's folder; Escape leaves the skin.
     tap $file_menu_x $file_menu_y
-    tap $open_item_x $open_item_y
-    sleep 1
+    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
+    wait_until "the skin chooser to open" dialog_in_front && settle
     again_bar=$(folder_bar "$(snap reopened)")
     [ "$again_bar" = "$candy_bar" ] || fail "Open... did not start in Candy's folder"
     xdotool key Escape
-    sleep 1
+    wait_until "the skin chooser to close" main_in_front
     title=$(program_title)
     [ "$title" = "VRK - Candy" ] || fail "after Cancel the title is '$title'"
     stop_program || fail "Ctrl+Q did not end the program"

@@ -25,30 +25,87 @@ fresh_run_dir() {
 # ./run.sh with the test's run dir, as a person types it.
 run_sh() { PEBBLORA_RUN_DIR="$E2E_RUN_DIR" "$PEBBLORA_ROOT/run.sh" "$@"; }
 
+# Every wait of a test ends as soon as what it waits for is there, and at
+# the latest at the test's deadline, a little before CTest's limit, so that
+# a test that waits in vain fails saying what it waited for. A busy machine
+# only makes the waits longer. A program that crashed or ended fails the
+# wait at once.
+E2E_DEADLINE=$((SECONDS + ${E2E_LIMIT:-600}))
+
+# The program's launcher is gone, or Wine's debugger caught a crash in the
+# run's prefix.
+program_gone() {
+    local pid
+    [ -n "${launcher:-}" ] && ! kill -0 "$launcher" 2>/dev/null && { gone_reason="it ended"; return 0; }
+    for pid in $(pgrep -f 'winedbg' 2>/dev/null); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+            { gone_reason="it crashed (Wine's debugger started)"; return 0; }
+    done
+    return 1
+}
+
+# wait_until WHAT COMMAND...: runs COMMAND until it succeeds. Fails, naming
+# WHAT, when the program is gone or the deadline passes.
+wait_until() {
+    local what=$1
+    shift
+    until "$@" >/dev/null 2>&1; do
+        if program_gone; then fail "waiting for $what: the program is gone: $gone_reason"; return 1; fi
+        if [ $SECONDS -ge $E2E_DEADLINE ]; then fail "waiting for $what: the test's time ran out"; return 1; fi
+        sleep 0.2
+    done
+}
+
+# Waits until the screen stops changing: two shots in a row agree.
+settle() {
+    local previous="" current
+    while :; do
+        current=$(import -window "$desktop" rgb:- 2>/dev/null | md5sum)
+        [ "$current" = "$previous" ] && return 0
+        previous=$current
+        [ $SECONDS -lt $E2E_DEADLINE ] || { fail "the screen was still changing when the test's time ran out"; return 1; }
+        sleep 0.25
+    done
+}
+
+# What the program shows (see tools/window_probe.cpp), asked in the
+# program's language: a Wine process that starts under another code page
+# makes Wine rewrite the Japanese font links, and a program still starting
+# would draw its dialogs without them.
+probe() {
+    if [ "$program_language" = ja ]; then
+        (pebblora_japanese_locale && pebblora_probe)
+    else
+        pebblora_probe
+    fi
+}
+# The caption of the program's main window, as the navigation bar shows it.
+program_title() { local p; p=$(probe) && sed -n 1p <<<"$p"; }
+# True when the main window is in front (no dialog or sheet over it).
+main_in_front() { local p; p=$(probe) && [ "$(sed -n 1p <<<"$p")" = "$(sed -n 2p <<<"$p")" ]; }
+dialog_in_front() { local p; p=$(probe) && [ "$(sed -n 1p <<<"$p")" != "$(sed -n 2p <<<"$p")" ]; }
+title_is() { [ "$(program_title)" = "$1" ]; }
+
 # Starts ./run.sh with the given options on this display and waits until the
-# program's window is there and has drawn. A first start makes the prefix,
-# which takes a while on a small machine.
+# program's window is there, the program idle and its screen drawn. A first
+# start makes the prefix, which takes a while on a small machine.
 start_program() {
     starts=$((starts + 1))
-    program_locale=""
-    case " $* " in *" --ja "*) program_locale=ja_JP.UTF-8 ;; esac
+    program_language=en
+    case " $* " in *" --ja "*) program_language=ja ;; esac
     run_sh "$@" >"$E2E_SHOTS/run-$starts.log" 2>&1 &
     launcher=$!
-    if ! desktop=$(pebblora_wait_for_desktop "$launcher" 120); then
+    if ! desktop=$(pebblora_wait_for_desktop "$launcher" $((E2E_DEADLINE - SECONDS))); then
         fail "the device desktop did not appear; ./run.sh said:"
         cat "$E2E_SHOTS/run-$starts.log"
         return 1
     fi
-    for _ in $(seq 1 150); do
-        program_title >/dev/null 2>&1 && break
-        sleep 0.2
-    done
-    program_title >/dev/null 2>&1 || { fail "the program did not start"; return 1; }
-    # Give the first layout and paint time to finish.
-    sleep 1.5
+    wait_until "the program's window" probe || { cat "$E2E_SHOTS/run-$starts.log"; return 1; }
+    settle
 }
 starts=0
-program_locale=""
+program_language=en
+launcher=""
 
 # Ends the program with Ctrl+Q; true when its window is gone and ./run.sh
 # has returned. Under Xvfb without a window manager the keyboard reaches the
@@ -58,44 +115,27 @@ stop_program() {
     tap 120 $((view_top + 10))
     xdotool key ctrl+q
     local gone=1
-    for _ in $(seq 1 50); do
-        program_title >/dev/null 2>&1 || { gone=0; break; }
-        sleep 0.2
-    done
-    for _ in $(seq 1 50); do
-        kill -0 "$launcher" 2>/dev/null || break
+    while [ $SECONDS -lt $E2E_DEADLINE ]; do
+        kill -0 "$launcher" 2>/dev/null || { gone=0; break; }
         sleep 0.2
     done
     end_wine
+    launcher=""
     return $gone
 }
 
 # A start without a remembered skin opens the skin chooser over the game.
-# Cancels it as a person would: a tap on its title band, then Escape. Where
-# no chooser is open the tap lands on the score band, which changes nothing.
+# Cancels it as a person would: a tap on its title band, then Escape.
 dismiss_chooser() {
-    tap 60 36
+    xdotool mousemove --window "$desktop" 60 36 click 1
     xdotool key Escape
-    sleep 1.5
+    wait_until "the skin chooser to close" main_in_front && settle
 }
 
+# A tap, and the screen drawn after it.
 tap() {
     xdotool mousemove --window "$desktop" "$1" "$2" click 1
-    sleep 0.3
-}
-
-# The caption of the program's main window, as the navigation bar shows it.
-# The probe starts in the program's language: a Wine process that starts
-# under another code page makes Wine rewrite the Japanese font links, and
-# a program still starting would draw its dialogs without them.
-program_title() {
-    local title
-    if [ -n "$program_locale" ]; then
-        title=$(LANG=$program_locale LC_ALL=$program_locale wine "$PEBBLORA_BUILD/tests/e2e_probe.exe" Pebblora 2>/dev/null)
-    else
-        title=$(wine "$PEBBLORA_BUILD/tests/e2e_probe.exe" Pebblora 2>/dev/null)
-    fi || return 1
-    printf '%s\n' "${title%$'\r'}"
+    settle
 }
 
 shoot() { import -window "$desktop" "$1" 2>/dev/null; }

@@ -56,13 +56,13 @@ for language in en ja; do
         fail "$language: the menu-bar label is not drawn with glyphs"
     tap 120 $((view_top + 10))
     xdotool key F1
-    sleep 2
+    wait_until "$language: the About sheet" dialog_in_front && settle
     shoot "$E2E_SHOTS/about-$language.png"
     python3 "$E2E_DIR/check_text.py" cross "$E2E_SHOTS/about-$language.png" $caption_rect ||
         fail "$language: the About sheet's close box is not a cross"
     # The sheet closes with its Cancel; then Ctrl+Q ends the program.
     xdotool key Escape
-    sleep 1
+    wait_until "$language: the About sheet to close" main_in_front
     stop_program || fail "$language: Ctrl+Q did not end the program"
 done
 finish
