@@ -57,8 +57,9 @@ public:
     void GoToAncestor(int level);
 
     // ---- Choosing a name ---------------------------------------------------------------
-    // A shortcut's target, a special location or a folder is gone to;
-    // anything else is offered to AcceptName.
+    // A shortcut's target (made canonical; one that climbs above the root is
+    // refused), a special location or a folder is gone to; anything else is
+    // offered to AcceptName.
     void OpenOrAccept(const wchar_t* path);
     // Ends the dialog with `path` in the caller's buffer when the request's
     // rules allow; otherwise the dialog stays open.

@@ -5,6 +5,11 @@
 // kMaxPath units and the result in the caller's nMaxFile units; one that
 // would not is refused with a beep and the dialog stays open, because a cut
 // path names another file.
+//
+// A typed path or a shortcut's target is made canonical before it is gone to
+// or accepted ("." and ".." resolved, no doubled backslashes), so that no
+// location shown, remembered or handed back carries them. A ".." that would
+// climb above the root is refused in the same way.
 #include <cwchar>
 
 #include "filedialog/filedialog.h"
@@ -49,7 +54,7 @@ void FDlgGetFileName::AcceptTypedName() {
     wchar_t folder[kMaxPath] = L"";
     if (view->location != kNoLocation) view->LocationPath(folder);
     wchar_t joined[kMaxPath];
-    if (!JoinPath(joined, folder, typed)) return Refuse();
+    if (!JoinPath(joined, folder, typed) || !CanonicalizePath(joined)) return Refuse();
     OpenOrAccept(joined);
 }
 
@@ -64,6 +69,7 @@ void FDlgGetFileName::OpenOrAccept(const wchar_t* chosen) {
         if (ReadShortcutTarget(path, target, kShortcutTargetUnits) && target[0]) {
             if (std::wcslen(target) >= static_cast<size_t>(kMaxPath)) return Refuse();
             lstrcpynW(path, target, kMaxPath);
+            if (!CanonicalizePath(path)) return Refuse();
         } else {
             return AcceptName(path);
         }

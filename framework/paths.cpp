@@ -171,6 +171,35 @@ bool SplitPath(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path) {
     return true;
 }
 
+bool CanonicalizePath(wchar_t* path) {
+    const int length = BoundedLength(path, kMaxPath);
+    if (length < 0) return false;
+    const int root = path[0] != kSeparator ? 0 : path[1] == kSeparator ? 2 : 1;
+    // Built aside so that a refusal leaves the caller's text as it was.
+    wchar_t out[kMaxPath];
+    std::wmemcpy(out, path, root);
+    int end = root;
+    for (int i = root; i < length;) {
+        while (i < length && path[i] == kSeparator) ++i;
+        const int start = i;
+        while (i < length && path[i] != kSeparator) ++i;
+        const int size = i - start;
+        if (size == 0 || (size == 1 && path[start] == L'.')) continue;
+        if (size == 2 && path[start] == L'.' && path[start + 1] == L'.') {
+            if (end == root) return false;
+            while (end > root && out[end - 1] != kSeparator) --end;
+            if (end > root) --end;
+            continue;
+        }
+        if (end > root) out[end++] = kSeparator;
+        std::wmemcpy(out + end, path + start, size);
+        end += size;
+    }
+    out[end] = L'\0';
+    std::wmemcpy(path, out, end + 1);
+    return true;
+}
+
 void ToFileName(wchar_t* path) {
     const wchar_t* name = FindFileName(path);
     if (name == path) return;

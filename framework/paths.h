@@ -93,6 +93,15 @@ bool UpOneLevel(wchar_t* path);
 // name for a non-empty path means refused.
 bool SplitPath(wchar_t* folderOut, wchar_t* nameOut, const wchar_t* path);
 
+// Resolves "." and ".." names and runs of backslashes in place, keeping the
+// root ("\" or the network "\\"): "\a\.\b\..\c" gives "\a\c", "\a\\b\" gives
+// "\a\b", "a\..\b" gives "b"; a trailing backslash is dropped unless it is
+// the root. The result is never longer than the text. Returns false and leaves
+// the text untouched when a ".." would climb above the root (or above the
+// start of a text without one, as "..\a" does) or when the text is not
+// terminated within kMaxPath units.
+[[nodiscard]] bool CanonicalizePath(wchar_t* path);
+
 // Moves the text after FindLastSeparator to the start of the buffer; a text
 // without a separator is left alone.
 void ToFileName(wchar_t* path);

@@ -24,6 +24,7 @@ namespace {
 constexpr INT_PTR kStayedOpen = 77;
 constexpr UINT kRunBody = WM_APP + 7;
 constexpr UINT kEndIfOpen = WM_APP + 8;
+constexpr UINT kCloseMenu = WM_APP + 9;
 
 class DrivenDialog : public FDlgGetFileName {
 public:
@@ -35,12 +36,13 @@ public:
             return TRUE;
         }
         if (message == WM_INITMENUPOPUP) {
-            // Read the popup as it is about to show, then close it.
+            // Read the popup as it is about to show, then close it from
+            // the menu's own loop, which serves the posted message once the
+            // popup is up.
             menus.push_back(ReadMenu(reinterpret_cast<HMENU>(wParam)));
-            SetTimer(window, kCloseMenuTimer, 30, nullptr);
+            PostMessageW(window, kCloseMenu, 0, 0);
         }
-        if (message == WM_TIMER && wParam == kCloseMenuTimer) {
-            KillTimer(window, kCloseMenuTimer);
+        if (message == kCloseMenu) {
             EndMenu();
             return TRUE;
         }
@@ -87,7 +89,6 @@ public:
     std::vector<std::vector<std::wstring>> menus;
 
 private:
-    static constexpr UINT_PTR kCloseMenuTimer = 7;
     static std::vector<std::wstring> ReadMenu(HMENU menu) {
         std::vector<std::wstring> items;
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -187,6 +188,7 @@ TEST_F(FileDialog, FileTypesFollowTheFilterListAndItsIndex) {
 TEST_F(FileDialog, StartsFullScreenInListViewWithBarsAtTheBottom) {
     ScratchKey profile{ce::kDeviceProfileKey};
     request.lpstrTitle = nullptr;
+    initial = Folder(L"Garden");
     Run([&](DrivenDialog& dialog) {
         wchar_t caption[32] = L"";
         GetWindowTextW(dialog.hwnd, caption, 32);
@@ -195,14 +197,14 @@ TEST_F(FileDialog, StartsFullScreenInListViewWithBarsAtTheBottom) {
         EXPECT_TRUE(GetWindowLongW(dialog.view->hwnd, GWL_STYLE) & LVS_SINGLESEL);
         EXPECT_FALSE(dialog.ButtonEnabled(IDM_FOLDER_BACK));
         EXPECT_TRUE(dialog.ButtonEnabled(IDM_FOLDER_UP));
-        EXPECT_EQ(dialog.FolderBarText(), FindFileName(folder.Path().c_str()));
+        EXPECT_EQ(dialog.FolderBarText(), L"Garden");
         EXPECT_EQ(dialog.folderBarImage, 10);
 
-        // The folder bar ends at the menu bar; the list reaches down to it.
+        // The folder bar ends at the 26-pixel menu bar; the list reaches down to it.
         RECT bar{}, list{};
         GetWindowRect(dialog.FolderBar, &bar);
         GetWindowRect(dialog.view->hwnd, &list);
-        EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - ScaleY(26));
+        EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - 26);
         EXPECT_EQ(list.bottom, bar.top);
         EXPECT_EQ(list.right - list.left, GetSystemMetrics(SM_CXSCREEN));
 
@@ -213,7 +215,7 @@ TEST_F(FileDialog, StartsFullScreenInListViewWithBarsAtTheBottom) {
         SendMessageW(dialog.hwnd, WM_SETTINGCHANGE, SPI_SETSIPINFO, 0);
         GetWindowRect(dialog.FolderBar, &bar);
         GetWindowRect(dialog.view->hwnd, &list);
-        EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - ScaleY(26) - 80);
+        EXPECT_EQ(bar.bottom, GetSystemMetrics(SM_CYSCREEN) - 26 - 80);
         EXPECT_EQ(list.bottom, bar.top);
     });
     // A folder that does not exist: no location, the Desktop's picture.
@@ -241,17 +243,26 @@ TEST_F(FileDialog, TypedNamesFollowTheModeFlagsAndDefaultExtension) {
         DWORD flags;
         const wchar_t* typed;
         INT_PTR end;
-        std::wstring result;  // relative to the folder, when accepted
+        std::wstring path;  // the path returned, or where the dialog stays
     };
+    // The scratch folder lies directly below the root.
     const Case cases[] = {
-        /* 0 */ {false, OFN_FILEMUSTEXIST, L"abc", kStayedOpen, L""},
-        /* 1 */ {false, OFN_FILEMUSTEXIST, L"abc.ini", IDOK, L"abc.ini"},
-        /* 2 */ {false, OFN_FILEMUSTEXIST, L"new", kStayedOpen, L""},
-        /* 3 */ {false, 0, L"new", IDOK, L"new.ini"},
-        /* 4 */ {true, 0, L"abc", IDOK, L"abc.ini"},
-        /* 5 */ {true, 0, L"1.0\\abc", IDOK, L"1.0\\abc"},
-        /* 6 */ {true, OFN_OVERWRITEPROMPT, L"fresh", IDOK, L"fresh.ini"},
-        /* 7 */ {false, 0, L"sub", kStayedOpen, L""},
+        /* 0 */ {false, OFN_FILEMUSTEXIST, L"abc", kStayedOpen, folder.Path()},
+        /* 1 */ {false, OFN_FILEMUSTEXIST, L"abc.ini", IDOK, folder / L"abc.ini"},
+        /* 2 */ {false, OFN_FILEMUSTEXIST, L"new", kStayedOpen, folder.Path()},
+        /* 3 */ {false, 0, L"new", IDOK, folder / L"new.ini"},
+        /* 4 */ {true, 0, L"abc", IDOK, folder / L"abc.ini"},
+        /* 5 */ {true, 0, L"1.0\\abc", IDOK, folder / L"1.0\\abc"},
+        /* 6 */ {true, OFN_OVERWRITEPROMPT, L"fresh", IDOK, folder / L"fresh.ini"},
+        /* 7 */ {false, 0, L"sub", kStayedOpen, folder / L"sub"},
+        // Typed paths come back, and are gone to, without "." or ".." or
+        // doubled backslashes; climbing above the root is refused.
+        /* 8 */ {false, 0, L"..\\x\\y.ini", IDOK, L"\\x\\y.ini"},
+        /* 9 */ {true, 0, L".\\a", IDOK, folder / L"a.ini"},
+        /* 10 */ {false, 0, L"a\\\\b.ini", IDOK, folder / L"a\\b.ini"},
+        /* 11 */ {false, 0, L"sub\\..\\sub\\", kStayedOpen, folder / L"sub"},
+        /* 12 */ {false, 0, L"..\\..", kStayedOpen, folder.Path()},
+        /* 13 */ {false, 0, L"..\\..\\z.ini", kStayedOpen, folder.Path()},
     };
     request.lpstrDefExt = L"ini";
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -266,9 +277,9 @@ TEST_F(FileDialog, TypedNamesFollowTheModeFlagsAndDefaultExtension) {
                       c.save),
                   c.end)
             << "case " << i;
-        EXPECT_EQ(std::wstring(result), c.end == IDOK ? folder / c.result : L"") << "case " << i;
-        if (i == 7) {
-            EXPECT_EQ(where, folder / L"sub") << "a typed subfolder is opened";
+        EXPECT_EQ(std::wstring(result), c.end == IDOK ? c.path : L"") << "case " << i;
+        if (c.end != IDOK) {
+            EXPECT_EQ(where, c.path) << "case " << i;
         }
     }
 }
@@ -289,8 +300,8 @@ TEST_F(FileDialog, OverwriteQuestionNamesTheFullPathAndNoKeepsTheDialogOpen) {
 }
 
 TEST_F(FileDialog, PathsThatWouldNotFitAreRefusedAndNothingIsWrittenPastTheBuffer) {
-    // The folder path plus a backslash leaves `room` units for a name.
-    const int room = kMaxPath - 1 - static_cast<int>(folder.Path().size()) - 1;
+    // A path has at most 259 units; the folder and a backslash leave `room` for a name.
+    const int room = 259 - static_cast<int>(folder.Path().size()) - 1;
     request.Flags = 0;
     for (int extra = -2; extra <= 2; ++extra) {
         const int length = room + extra;
@@ -304,9 +315,16 @@ TEST_F(FileDialog, PathsThatWouldNotFitAreRefusedAndNothingIsWrittenPastTheBuffe
         }
         EXPECT_EQ(result[kMaxPath], L'\x6666') << "nothing past the caller's buffer";
     }
-    // The default extension, when it would pass the limit, refuses the name.
+    // The default extension counts: 259 units with ".ini" are accepted whole,
+    // 260 refuse the name rather than cut the extension.
     request.lpstrDefExt = L"ini";
-    EXPECT_EQ(Run([&](DrivenDialog& dialog) { dialog.TypeAndOk(std::wstring(room - 2, L'n')); }, true), kStayedOpen);
+    const std::wstring fits(static_cast<size_t>(room - 4), L'n'), onePast(static_cast<size_t>(room - 3), L'n');
+    result[0] = L'\0';
+    EXPECT_EQ(Run([&](DrivenDialog& dialog) { dialog.TypeAndOk(fits); }, true), IDOK) << "259 units with .ini";
+    EXPECT_EQ(std::wstring(result), folder / (fits + L".ini"));
+    result[0] = L'\0';
+    EXPECT_EQ(Run([&](DrivenDialog& dialog) { dialog.TypeAndOk(onePast); }, true), kStayedOpen) << "260 units with .ini";
+    EXPECT_STREQ(result, L"");
     // A result longer than the caller's buffer is refused, the buffer untouched.
     request.lpstrDefExt = nullptr;
     request.nMaxFile = static_cast<DWORD>(folder.Path().size() + 5);
@@ -326,6 +344,7 @@ TEST_F(FileDialog, ShortcutsOpenTheirTargetFolderOrAcceptTheirTargetFile) {
     shortcut(L"tofolder.lnk", sub);
     shortcut(L"tofile.lnk", target);
     shortcut(L"toolong.lnk", L"\\" + std::wstring(300, L'x'));
+    shortcut(L"dotted.lnk", sub + L"\\..\\target.ini");
     folder.WriteFile(L"garbage.lnk", std::string("\x01\xff#\0\0\x80zz", 9));
     struct Case {
         const wchar_t* typed;
@@ -337,6 +356,7 @@ TEST_F(FileDialog, ShortcutsOpenTheirTargetFolderOrAcceptTheirTargetFile) {
         {L"tofolder.lnk", kStayedOpen, L"", sub},
         {L"tofile.lnk", IDOK, target, folder.Path()},
         {L"toolong.lnk", kStayedOpen, L"", folder.Path()},
+        {L"dotted.lnk", IDOK, folder / L"target.ini", folder.Path()},
         {L"garbage.lnk", IDOK, folder / L"garbage.lnk", folder.Path()},
     };
     for (const Case& c : cases) {

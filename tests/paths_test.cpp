@@ -227,6 +227,32 @@ TEST(PathShrink, InPlaceEdits) {
     }
 }
 
+TEST(PathShrink, CanonicalizePathResolvesDotsAndRefusesToClimbAboveTheRoot) {
+    struct Case { const wchar_t* path; const wchar_t* expected; };  // null: refused, text untouched
+    const Case cases[] = {
+        /* 0 */ {L"\\Skins\\Garden\\..\\Ocean\\Ocean.ini", L"\\Skins\\Ocean\\Ocean.ini"},
+        /* 1 */ {L"\\a\\.\\b.ini", L"\\a\\b.ini"},
+        /* 2 */ {L"\\a\\\\b\\", L"\\a\\b"},
+        /* 3 */ {L"\\a\\..", L"\\"},
+        /* 4 */ {L"\\a\\..\\..", nullptr},
+        /* 5 */ {L"\\\\server\\share\\..\\..", L"\\\\"},
+        /* 6 */ {L"\\\\..", nullptr},
+        /* 7 */ {L"a\\..\\b\\...", L"b\\..."},
+        /* 8 */ {L"..\\a", nullptr},
+        /* 9 */ {L".", L""},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        GuardedPath buffer(c.path);
+        EXPECT_EQ(c.expected != nullptr, CanonicalizePath(buffer.text)) << "case " << i << ": " << c.path;
+        EXPECT_EQ(std::wstring(c.expected ? c.expected : c.path), buffer.Text()) << "case " << i;
+        EXPECT_EQ(-1, buffer.TouchedGuard()) << "case " << i;
+    }
+    GuardedPath unterminated(Long(kMaxPath));
+    EXPECT_FALSE(CanonicalizePath(unterminated.text)) << "a text without its terminator";
+    EXPECT_EQ(-1, unterminated.TouchedGuard());
+}
+
 TEST(PathShrink, ParseIconLocationSplitsFileAndIndex) {
     struct Case { const wchar_t* location; const wchar_t* file; int index; };
     const Case cases[] = {
