@@ -724,7 +724,9 @@ TEST_F(FolderView, RenameTakesOnlyNamesTheFileReallyGets) {
             /* 1 */ {"a forbidden character", L"one.txt", L"o:ne.txt", false, L"one.txt", 1},
             /* 2 */ {"cancelled", L"one.txt", L"three.txt", true, L"one.txt", 0},
             /* 3 */ {"in ROM: passed over, so kept", L"rom.txt", L"moved.txt", false, L"rom.txt", 0},
-            /* 4 */ {"a free name", L"one.txt", L"three.txt", false, L"three.txt", 0},
+            /* 4 */ {"in ROM, only the case: kept", L"rom.txt", L"ROM.txt", false, L"rom.txt", 0},
+            /* 5 */ {"only the case", L"one.txt", L"ONE.txt", false, L"ONE.txt", 0},
+            /* 6 */ {"a free name", L"ONE.txt", L"three.txt", false, L"three.txt", 0},
         };
         for (const Case& c : cases) {
             Answerer answerer;
@@ -735,7 +737,9 @@ TEST_F(FolderView, RenameTakesOnlyNamesTheFileReallyGets) {
             wchar_t path[kMaxPath];
             dialog.view->EntryPath(index, path);
             EXPECT_EQ(Narrow(path), Narrow(folder / c.label)) << c.what;
-            EXPECT_TRUE(Exists(path)) << c.what;
+            WIN32_FIND_DATAW onDisk{};
+            FindClose(FindFirstFileW(path, &onDisk));
+            EXPECT_EQ(Narrow(onDisk.cFileName), Narrow(c.label)) << c.what << ": the name on disk";
         }
         EXPECT_TRUE(Exists(folder / L"two.txt"));
         EXPECT_FALSE(Exists(folder / L"one.txt"));
