@@ -30,6 +30,7 @@ public:
     std::function<void(ViewDialog&)> body;
     std::unique_ptr<FFolderView> view;
     std::vector<int> otherCommands;  // commands the view did not take
+    int commands = 0;                // commands the dialog received
     int dispInfos = 0;               // image questions the control asked
 
     INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -47,6 +48,7 @@ public:
         return TRUE;
     }
     INT_PTR OnCommand(HWND, UINT, WPARAM wParam, LPARAM) override {
+        ++commands;
         if (!view || !view->OnCommand(LOWORD(wParam))) otherCommands.push_back(LOWORD(wParam));
         return TRUE;
     }
@@ -99,6 +101,19 @@ std::wstring ItemText(HWND list, int index, int column = 0) {
     item.cchTextMax = kMaxPath + 8;
     SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
     return text;
+}
+
+// Serves this thread's messages until `done` holds; after five seconds
+// without it, fails naming `what` was waited for.
+void ServeUntil(const char* what, const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 5000) {
+            ADD_FAILURE() << "waited five seconds in vain for " << what;
+            return;
+        }
+        PumpMessages(0);
+    }
 }
 
 int ItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
@@ -234,7 +249,7 @@ bool EditLabel(HWND list, int index, const std::wstring& text, bool cancel = fal
     if (!edit) return false;
     SetWindowTextW(edit, text.c_str());
     SendMessageW(edit, WM_KEYDOWN, cancel ? VK_ESCAPE : VK_RETURN, 0);
-    PumpMessages(20);
+    ServeUntil("the label edit to end", [&] { return !SendMessageW(list, LVM_GETEDITCONTROL, 0, 0); });
     return true;
 }
 
@@ -589,7 +604,7 @@ TEST_F(FolderView, NameColumnFollowsTheWidestName) {
         wide.WriteFile(std::wstring(40, L'm'), "x");
         dialog.Show(wide.Path());
         SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_DETAILS, 0);
-        EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), NameColumnWidth(dialog.view->widest));
+        EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), width(std::wstring(40, L'm')) + 32);
     });
 }
 
@@ -658,7 +673,7 @@ TEST_F(FolderView, NewFolderComesLastInEditingModeAndTakesTheTypedName) {
         EXPECT_STREQ(text, L"New Folder (2)");
         SetWindowTextW(edit, L"Letters");
         SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-        PumpMessages(20);
+        ServeUntil("the label edit to end", [&] { return !SendMessageW(list, LVM_GETEDITCONTROL, 0, 0); });
         EXPECT_TRUE(Exists(folder / L"Letters"));
         EXPECT_FALSE(Exists(folder / L"New Folder (2)"));
         EXPECT_EQ(Narrow(ItemText(list, 3)), "Letters");
@@ -762,7 +777,7 @@ TEST_F(FolderView, KeysAskForUpAndListAfresh) {
         SendMessageW(list, WM_KEYDOWN, VK_F5, 0);
         EXPECT_EQ(Joined(Names(list)), "first.txt|second.txt");
         SendMessageW(list, WM_KEYDOWN, VK_BACK, 0);
-        PumpMessages(20);
+        ServeUntil("the posted Up command", [&] { return !dialog.otherCommands.empty(); });
         EXPECT_EQ(dialog.otherCommands, std::vector<int>{IDM_FOLDER_UP});
     });
 }
@@ -846,8 +861,10 @@ TEST_F(FolderView, ViewMenuChoicesReachTheViewAndTheMarkFollowsTheMode) {
         };
         for (const auto& step : steps) {
             MenuChooser chooser(step.choice);
+            const int before = dialog.commands;
             dialog.view->ShowViewMenu(dialog.hwnd, toolbar, IDM_FOLDER_VIEWMENU);
-            PumpMessages(20);  // the choice arrives as a posted command
+            ServeUntil("the menu's choice, posted as a command",
+                       [&] { return !chooser.chosen || dialog.commands > before; });
             EXPECT_TRUE(chooser.chosen) << step.what;
             EXPECT_EQ(chooser.marked, step.marked) << step.what;
             EXPECT_EQ(chooser.shown.left, corner.x) << step.what;
