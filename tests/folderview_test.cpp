@@ -104,7 +104,7 @@ std::wstring ItemText(HWND list, int index, int column = 0) {
 }
 
 // Serves this thread's messages until `done` holds; after five seconds
-// without it, fails naming `what` was waited for.
+// without it, fails saying what it waited for.
 void ServeUntil(const char* what, const std::function<bool()>& done) {
     const DWORD start = GetTickCount();
     while (!done()) {
