@@ -11,6 +11,7 @@
 #include "fileops/primitives.h"
 #include "framework/errorbox.h"
 #include "framework/language.h"
+#include "platform/cestatus.h"
 #include "shell/fileitem.h"
 #include "shell/names.h"
 
@@ -23,6 +24,29 @@ FileItem* ChangeableItem(ListEntry* entry) {
     FileItem* item = AsFileItem(entry);
     if (!item || !HasEditableName(entry->kind) || item->Path()[0] == L'\0') return nullptr;
     return item;
+}
+
+// Moves `path` to `respelled`, the same name in other case, by way of a free
+// name beside it: a file system that finds names without regard to case may
+// take the direct move for a move onto the file itself and keep the old
+// spelling. A failing step reports itself and the file goes back; without
+// a free name the file keeps its spelling.
+bool RespellByDetour(HWND owner, const wchar_t* path, const wchar_t* respelled) {
+    const size_t length = std::wcslen(path);
+    if (length + 2 >= static_cast<size_t>(kMaxPath)) return false;
+    wchar_t detour[kMaxPath];
+    std::wmemcpy(detour, path, length);
+    detour[length] = L'~';
+    detour[length + 2] = L'\0';
+    for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
+        detour[length + 1] = digit;
+        if (PathExists(detour)) continue;
+        if (!MoveFileChecked(owner, path, detour)) return false;
+        if (MoveFileChecked(owner, detour, respelled)) return true;
+        (void)MoveFileW(detour, path);
+        return false;
+    }
+    return false;
 }
 
 }  // namespace
@@ -144,9 +168,17 @@ BOOL FFolderView::OnEndLabelEdit(const NMLVDISPINFOW& info) {
 
     // The primitive passes over files it must not change (in ROM) as done:
     // the list shows the name the file has, read back from the disk.
-    if (_wcsicmp(oldPath, newPath) != 0 && PathExists(oldPath)) return FALSE;
+    const bool sameName = _wcsicmp(oldPath, newPath) == 0;
+    if (!sameName && PathExists(oldPath)) return FALSE;
     WIN32_FIND_DATAW data;
-    if (!ReadFindData(newPath, &data) || !item->SetName(data.cFileName)) return FALSE;
+    if (!ReadFindData(newPath, &data)) return FALSE;
+    // A new spelling of the same name that the file system did not take (it
+    // found the file itself under the new name) goes by way of a free name.
+    if (sameName && std::wcscmp(data.cFileName, text) != 0 && !(item->Attributes() & FILE_ATTRIBUTE_INROM) &&
+        RespellByDetour(hwnd, oldPath, newPath) && !ReadFindData(newPath, &data)) {
+        return FALSE;
+    }
+    if (!item->SetName(data.cFileName)) return FALSE;
     LVITEMW label{};
     label.iSubItem = 0;
     label.pszText = const_cast<wchar_t*>(item->Name());

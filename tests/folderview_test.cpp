@@ -30,6 +30,7 @@ public:
     std::function<void(ViewDialog&)> body;
     std::unique_ptr<FFolderView> view;
     std::vector<int> otherCommands;  // commands the view did not take
+    int commands = 0;                // commands the dialog received
     int dispInfos = 0;               // image questions the control asked
 
     INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -47,6 +48,7 @@ public:
         return TRUE;
     }
     INT_PTR OnCommand(HWND, UINT, WPARAM wParam, LPARAM) override {
+        ++commands;
         if (!view || !view->OnCommand(LOWORD(wParam))) otherCommands.push_back(LOWORD(wParam));
         return TRUE;
     }
@@ -99,6 +101,19 @@ std::wstring ItemText(HWND list, int index, int column = 0) {
     item.cchTextMax = kMaxPath + 8;
     SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
     return text;
+}
+
+// Serves this thread's messages until `done` holds; after five seconds
+// without it, fails saying what it waited for.
+void ServeUntil(const char* what, const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 5000) {
+            ADD_FAILURE() << "waited five seconds in vain for " << what;
+            return;
+        }
+        PumpMessages(0);
+    }
 }
 
 int ItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
@@ -234,7 +249,7 @@ bool EditLabel(HWND list, int index, const std::wstring& text, bool cancel = fal
     if (!edit) return false;
     SetWindowTextW(edit, text.c_str());
     SendMessageW(edit, WM_KEYDOWN, cancel ? VK_ESCAPE : VK_RETURN, 0);
-    PumpMessages(20);
+    ServeUntil("the label edit to end", [&] { return !SendMessageW(list, LVM_GETEDITCONTROL, 0, 0); });
     return true;
 }
 
@@ -377,9 +392,12 @@ TEST_F(FolderView, StartsByNameWithFoldersFirstAndEachSortMovesTheArrow) {
     });
 }
 
-TEST_F(FolderView, RefreshListsInTheOrderOfTheControlsOwnSortTiesIncluded) {
-    // Every key has ties: equal sizes, dates and types. Names differ in case
-    // and sit on both sides of the characters between upper and lower case.
+TEST_F(FolderView, EachKeyAndDirectionListsInItsOrderTiesAsFound) {
+    // Names fold A to Z to lower case and compare as code units: digits, "@",
+    // "[" and "_" come before letters, Japanese after. Sizes and dates differ
+    // between files; folders tie on size and type, and so do files of one
+    // type: ties keep the order the folder was found in, which Wine gives
+    // folded to upper case ("[" and "_" after "Z") in either direction.
     constexpr ULONGLONG kDay = 864000000000ULL;
     constexpr ULONGLONG k2019 = 131900000000000000ULL;
     const struct {
@@ -387,45 +405,46 @@ TEST_F(FolderView, RefreshListsInTheOrderOfTheControlsOwnSortTiesIncluded) {
         size_t bytes;  // a folder when 0
         int day;
     } found[] = {
-        {L"Beta.TXT", 10, 1}, {L"alpha.txt", 10, 2}, {L"_under.txt", 20, 1}, {L"ALPHA2.dat", 10, 1},
-        {L"beta.dat", 30, 2}, {L"Zulu.txt", 20, 1},  {L"[x].dat", 10, 2},   {L"apple.TXT", 30, 1},
-        {L"Docs", 0, 1},      {L"_tmp", 0, 2},       {L"zed", 0, 1},        {L"ARCHIVE", 0, 1},
+        {L"Zoo", 0, 3},      {L"_tmp", 0, 1},      {L"7days", 0, 2},    {L"Zulu.q", 40, 5},
+        {L"zebra.r", 10, 9}, {L"_under.q", 70, 2}, {L"@at.r", 30, 7},   {L"[x].q", 20, 1},
+        {L"10.r", 80, 6},    {L"9.q", 50, 3},      {L"日本.r", 60, 4}, {L"apple", 90, 8},
     };
     for (const auto& f : found) {
         const std::wstring path = f.bytes ? File(f.name, f.bytes) : Folder(f.name);
         SetWriteTime(path, k2019 + f.day * kDay);
     }
+    const struct {
+        int key;
+        const char* ascending;
+        const char* descending;
+    } orders[] = {
+        {kSortByName, "7days|_tmp|Zoo|10.r|9.q|@at.r|[x].q|_under.q|apple|zebra.r|Zulu.q|日本.r",
+         "日本.r|Zulu.q|zebra.r|apple|_under.q|[x].q|@at.r|9.q|10.r|Zoo|_tmp|7days"},
+        {kSortBySize, "7days|Zoo|_tmp|zebra.r|[x].q|@at.r|Zulu.q|9.q|日本.r|_under.q|10.r|apple",
+         "apple|10.r|_under.q|日本.r|9.q|Zulu.q|@at.r|[x].q|zebra.r|7days|Zoo|_tmp"},
+        {kSortByType, "7days|Zoo|_tmp|apple|9.q|Zulu.q|[x].q|_under.q|10.r|@at.r|zebra.r|日本.r",
+         "10.r|@at.r|zebra.r|日本.r|9.q|Zulu.q|[x].q|_under.q|apple|7days|Zoo|_tmp"},
+        {kSortByDate, "_tmp|7days|Zoo|[x].q|_under.q|9.q|日本.r|Zulu.q|10.r|@at.r|apple|zebra.r",
+         "zebra.r|apple|@at.r|10.r|Zulu.q|日本.r|9.q|_under.q|[x].q|Zoo|7days|_tmp"},
+    };
     RunView([&](ViewDialog& dialog) {
         FFolderView& view = *dialog.view;
         HWND list = dialog.List();
-        // The same control filled in found order and sorted by itself. Names
-        // are unique in a folder: equal name orders are equal entry orders.
-        HWND reference = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 100, 100, dialog.hwnd,
-                                         nullptr, AppInstance, nullptr);
-        ASSERT_NE(reference, nullptr);
         ASSERT_TRUE(view.MoveToLocation(kPlainFolder, folder.Path().c_str()));
-        for (int key : {kSortByName, kSortBySize, kSortByType, kSortByDate}) {
-            for (DWORD direction : {0ul, kSortDescending}) {
-                view.options = kColumnsPresent | key | direction;
-                view.Refresh();
-                SendMessageW(reference, LVM_DELETEALLITEMS, 0, 0);
-                int index = 0;
-                for (ListEntry* entry : view.entries) {
-                    LVITEMW item{};
-                    item.mask = LVIF_TEXT | LVIF_PARAM;
-                    item.iItem = index++;
-                    item.pszText = const_cast<wchar_t*>(entry->Name());
-                    item.lParam = reinterpret_cast<LPARAM>(entry);
-                    SendMessageW(reference, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-                }
-                SendMessageW(reference, LVM_SORTITEMS, view.options, reinterpret_cast<LPARAM>(CompareEntries));
-                const std::string what = "key " + std::to_string(key) + (direction ? " descending" : " ascending");
-                ASSERT_EQ(ItemCount(list), static_cast<int>(std::size(found))) << what;
-                EXPECT_EQ(Joined(Names(list)), Joined(Names(reference))) << what;
-                EXPECT_EQ(Arrow(list), std::make_pair(key, direction ? 1 : 0)) << what;
-            }
+        for (const auto& order : orders) {
+            const std::string what = "key " + std::to_string(order.key);
+            // Refresh inserts in order; the control's own sort turns it round.
+            view.options = kColumnsPresent | order.key;
+            view.Refresh();
+            EXPECT_EQ(Joined(Names(list)), order.ascending) << what << " ascending, listed";
+            EXPECT_EQ(Arrow(list), std::make_pair(order.key, 0)) << what;
+            view.options |= kSortDescending;
+            view.Sort();
+            EXPECT_EQ(Joined(Names(list)), order.descending) << what << " descending, sorted by the control";
+            view.Refresh();
+            EXPECT_EQ(Joined(Names(list)), order.descending) << what << " descending, listed";
+            EXPECT_EQ(Arrow(list), std::make_pair(order.key, 1)) << what;
         }
-        DestroyWindow(reference);
     });
 }
 
@@ -585,7 +604,7 @@ TEST_F(FolderView, NameColumnFollowsTheWidestName) {
         wide.WriteFile(std::wstring(40, L'm'), "x");
         dialog.Show(wide.Path());
         SendMessageW(dialog.hwnd, WM_COMMAND, IDM_VIEW_DETAILS, 0);
-        EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), NameColumnWidth(dialog.view->widest));
+        EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), width(std::wstring(40, L'm')) + 32);
     });
 }
 
@@ -654,7 +673,7 @@ TEST_F(FolderView, NewFolderComesLastInEditingModeAndTakesTheTypedName) {
         EXPECT_STREQ(text, L"New Folder (2)");
         SetWindowTextW(edit, L"Letters");
         SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-        PumpMessages(20);
+        ServeUntil("the label edit to end", [&] { return !SendMessageW(list, LVM_GETEDITCONTROL, 0, 0); });
         EXPECT_TRUE(Exists(folder / L"Letters"));
         EXPECT_FALSE(Exists(folder / L"New Folder (2)"));
         EXPECT_EQ(Narrow(ItemText(list, 3)), "Letters");
@@ -724,7 +743,9 @@ TEST_F(FolderView, RenameTakesOnlyNamesTheFileReallyGets) {
             /* 1 */ {"a forbidden character", L"one.txt", L"o:ne.txt", false, L"one.txt", 1},
             /* 2 */ {"cancelled", L"one.txt", L"three.txt", true, L"one.txt", 0},
             /* 3 */ {"in ROM: passed over, so kept", L"rom.txt", L"moved.txt", false, L"rom.txt", 0},
-            /* 4 */ {"a free name", L"one.txt", L"three.txt", false, L"three.txt", 0},
+            /* 4 */ {"in ROM, only the case: kept", L"rom.txt", L"ROM.txt", false, L"rom.txt", 0},
+            /* 5 */ {"only the case", L"one.txt", L"ONE.txt", false, L"ONE.txt", 0},
+            /* 6 */ {"a free name", L"ONE.txt", L"three.txt", false, L"three.txt", 0},
         };
         for (const Case& c : cases) {
             Answerer answerer;
@@ -735,7 +756,9 @@ TEST_F(FolderView, RenameTakesOnlyNamesTheFileReallyGets) {
             wchar_t path[kMaxPath];
             dialog.view->EntryPath(index, path);
             EXPECT_EQ(Narrow(path), Narrow(folder / c.label)) << c.what;
-            EXPECT_TRUE(Exists(path)) << c.what;
+            WIN32_FIND_DATAW onDisk{};
+            FindClose(FindFirstFileW(path, &onDisk));
+            EXPECT_EQ(Narrow(onDisk.cFileName), Narrow(c.label)) << c.what << ": the name on disk";
         }
         EXPECT_TRUE(Exists(folder / L"two.txt"));
         EXPECT_FALSE(Exists(folder / L"one.txt"));
@@ -754,7 +777,7 @@ TEST_F(FolderView, KeysAskForUpAndListAfresh) {
         SendMessageW(list, WM_KEYDOWN, VK_F5, 0);
         EXPECT_EQ(Joined(Names(list)), "first.txt|second.txt");
         SendMessageW(list, WM_KEYDOWN, VK_BACK, 0);
-        PumpMessages(20);
+        ServeUntil("the posted Up command", [&] { return !dialog.otherCommands.empty(); });
         EXPECT_EQ(dialog.otherCommands, std::vector<int>{IDM_FOLDER_UP});
     });
 }
@@ -838,8 +861,10 @@ TEST_F(FolderView, ViewMenuChoicesReachTheViewAndTheMarkFollowsTheMode) {
         };
         for (const auto& step : steps) {
             MenuChooser chooser(step.choice);
+            const int before = dialog.commands;
             dialog.view->ShowViewMenu(dialog.hwnd, toolbar, IDM_FOLDER_VIEWMENU);
-            PumpMessages(20);  // the choice arrives as a posted command
+            ServeUntil("the menu's choice, posted as a command",
+                       [&] { return !chooser.chosen || dialog.commands > before; });
             EXPECT_TRUE(chooser.chosen) << step.what;
             EXPECT_EQ(chooser.marked, step.marked) << step.what;
             EXPECT_EQ(chooser.shown.left, corner.x) << step.what;
