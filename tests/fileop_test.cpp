@@ -196,9 +196,11 @@ TEST_F(FileOperation, InterruptedMovesKeepEveryFileExactlyOnce) {
         }
         // Answers at random: Yes, No, All, Cancel; Cancel stops the move at
         // some entry, No leaves a file behind (the folder then cannot go).
+        // Every third round answers only Yes and All: all of it moves.
+        const bool whole = round % 3 == 0;
         std::vector<int> answers;
-        for (int i = 0; i < 20; ++i) answers.push_back(std::vector<int>{kAnswerYes, kAnswerNo, kAnswerCancel,
-                                                                        kAnswerAll}[random() % 4]);
+        for (int i = 0; i < 20; ++i) answers.push_back(std::vector<int>{kAnswerYes, kAnswerAll, kAnswerNo,
+                                                                        kAnswerCancel}[random() % (whole ? 2 : 4)]);
         Answerer answerer(answers);
         Request request(FO_MOVE, {source}, target);
         ASSERT_TRUE(request.Run()) << "round " << round;
@@ -213,6 +215,7 @@ TEST_F(FileOperation, InterruptedMovesKeepEveryFileExactlyOnce) {
             EXPECT_TRUE(contents.count(bytes) || old.count(bytes)) << "round " << round << ": a file out of nowhere";
         for (const std::wstring& box : answerer.Boxes())
             EXPECT_EQ(box, L"Folder not empty") << "round " << round << ": only a left file stops a move";
+        if (whole) EXPECT_FALSE(Exists(source)) << "round " << round << ": the emptied source folders stay";
     }
 }
 
@@ -293,14 +296,51 @@ TEST_F(FileOperation, PathsPastTheLimitAreRefusedNotCut) {
         deep += L"\\0123456789";
         CreateDirectoryW(deep.c_str(), nullptr);
     }
-    Answerer answerer;
-    Request request(FO_COPY, {Path(L"src")}, deep, FOF_NOCONFIRMATION);
-    ASSERT_TRUE(request.Run());
-    ASSERT_EQ(answerer.Boxes().size(), 1u);
-    EXPECT_EQ(answerer.Boxes()[0].rfind(L"The path is too long:", 0), 0u) << Narrow(answerer.Boxes()[0]);
-    EXPECT_EQ(ReadAll(Path(L"src\\file-with-a-name.txt")), "x");
-    // Nothing was written under a cut name anywhere below the destination.
-    for (const auto& [name, bytes] : Snapshot(Path(L"d"))) EXPECT_EQ(bytes, "<folder>") << Narrow(name);
+    {
+        Answerer answerer;
+        Request request(FO_COPY, {Path(L"src")}, deep, FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        EXPECT_EQ(answerer.Boxes(),
+                  std::vector<std::wstring>{L"The path is too long:\n" + deep + L"\\src\\file-with-a-name.txt"});
+        EXPECT_EQ(ReadAll(Path(L"src\\file-with-a-name.txt")), "x");
+        // Nothing was written under a cut name anywhere below the destination.
+        for (const auto& [name, bytes] : Snapshot(Path(L"d"))) EXPECT_EQ(bytes, "<folder>") << Narrow(name);
+    }
+    // A source or destination as given: 259 units and the terminator fit.
+    auto sized = [&](wchar_t letter, size_t units) {
+        return deep + L'\\' + std::wstring(units - deep.size() - 1, letter);
+    };
+    WriteAll(sized(L's', 259), "259");
+    WriteAll(sized(L's', 260), "260");
+    CreateDirectoryW(Path(L"to").c_str(), nullptr);
+    struct Case {
+        UINT kind;
+        std::wstring source, destination, written;  // written: where the file must be, or empty when refused
+    };
+    const Case cases[] = {
+        /* 0 */ {FO_COPY, sized(L's', 259), Path(L"to"), Path(L"to\\") + std::wstring(259 - deep.size() - 1, L's')},
+        /* 1 */ {FO_MOVE, sized(L's', 260), Path(L"to"), L""},
+        /* 2 */ {FO_COPY, Path(L"src\\file-with-a-name.txt"), sized(L'd', 259), sized(L'd', 259)},
+        /* 3 */ {FO_COPY, Path(L"src\\file-with-a-name.txt"), sized(L'd', 260), L""},
+    };
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const Case& c = cases[i];
+        const std::string before = ReadAll(c.source);
+        Answerer answerer;
+        Request request(c.kind, {c.source}, c.destination, FOF_NOCONFIRMATION);
+        ASSERT_TRUE(request.Run());
+        if (c.written.empty()) {
+            const std::wstring refused = c.source.size() >= 260 ? c.source : c.destination;
+            EXPECT_EQ(answerer.Boxes(), std::vector<std::wstring>{L"The path is too long:\n" + refused})
+                << "case " << i;
+            EXPECT_EQ(ReadAll(c.source), before) << "case " << i;
+            EXPECT_EQ(Exists(c.destination), refused == c.source) << "case " << i;
+        } else {
+            EXPECT_TRUE(answerer.seen.empty()) << "case " << i << ": " << Narrow(answerer.seen[0].text);
+            EXPECT_EQ(ReadAll(c.written), before) << "case " << i;
+        }
+    }
+    EXPECT_EQ(Snapshot(Path(L"to")).size(), 1u) << "only the accepted copy, not the refused move";
 }
 
 // ---- Questions -----------------------------------------------------------------------------
@@ -586,7 +626,8 @@ TEST_F(FileOperation, EachFailureShowsOneMessageAndStopsTheRequest) {
         EXPECT_EQ(ReadAll(Path(L"b.txt")), "b");
     }
     {
-        // A read-only target is cleared before the copy.
+        // A read-only target is cleared before the copy. Root writes through
+        // it all the same, so the attributes the copy ends with tell.
         WriteAll(Path(L"dst\\ro.txt"), "old");
         SetFileAttributesW(Path(L"dst\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
         WriteAll(Path(L"ro.txt"), "new");
@@ -595,6 +636,8 @@ TEST_F(FileOperation, EachFailureShowsOneMessageAndStopsTheRequest) {
         ASSERT_TRUE(request.Run());
         EXPECT_TRUE(answerer.seen.empty());
         EXPECT_EQ(ReadAll(Path(L"dst\\ro.txt")), "new");
+        EXPECT_EQ(GetFileAttributesW(Path(L"dst\\ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u)
+            << "the copy went onto a target still read-only";
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <set>
 #include <string>
@@ -102,7 +104,14 @@ private:
         seen.push_back(dialog);
         if (beforeAnswer) beforeAnswer(progress, dialog);
         const int answer = next_ < answers_.size() ? answers_[next_++] : kAnswerYes;
-        PostMessageW(GetDlgItem(window, answer), BM_CLICK, 0, 0);
+        if (HWND button = GetDlgItem(window, answer)) {
+            PostMessageW(button, BM_CLICK, 0, 0);
+            return;
+        }
+        ADD_FAILURE() << "the question \"" << Narrow(dialog.text) << "\" has no button " << answer << "; it offers "
+                      << AnswersOf(window);
+        // Cancel ends the question and the request, so the test goes on to its end.
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     }
 
     static inline Answerer* active_ = nullptr;

@@ -1,6 +1,8 @@
 // Shared test tools.
 #include "tests/support/testsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -64,14 +66,23 @@ ChildProcess::~ChildProcess() {
     }
 }
 
+namespace {
+
+// Serves the messages this thread has waiting, without waiting for more.
+void ServeQueued() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
 void PumpMessages(DWORD ms) {
     DWORD start = GetTickCount();
     do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        ServeQueued();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (GetTickCount() - start < ms);
 }
@@ -84,11 +95,7 @@ int ChildProcess::Wait(DWORD ms) {
     DWORD state = WAIT_TIMEOUT;
     while (state != WAIT_OBJECT_0 && GetTickCount() - start < ms) {
         state = MsgWaitForMultipleObjects(1, &process, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        ServeQueued();
         if (state != WAIT_OBJECT_0) state = WaitForSingleObject(process, 0);
     }
     if (state != WAIT_OBJECT_0) {
@@ -98,7 +105,8 @@ int ChildProcess::Wait(DWORD ms) {
     }
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
-    PumpMessages(100);
+    // What the child sent or posted before it ended is served before the caller goes on.
+    ServeQueued();
     return static_cast<int>(code);
 }
 
@@ -142,7 +150,53 @@ bool IsDialogWindow(HWND window) {
     return GetClassNameW(window, cls, 64) && std::wcscmp(cls, L"#32770") == 0;
 }
 
+// The id the handheld layer gives the OK of a dialog's title band; a click
+// on it answers IDOK.
+constexpr int kTitleBandOk = 0xFDFF;
+
+using Answers = std::vector<std::pair<int, std::wstring>>;
+
+BOOL CALLBACK CollectAnswer(HWND child, LPARAM list) {
+    Answers& answers = *reinterpret_cast<Answers*>(list);
+    wchar_t cls[64] = L"";
+    GetClassNameW(child, cls, 64);
+    if (_wcsicmp(cls, L"Button") == 0) {
+        const int id = GetDlgCtrlID(child);
+        answers.emplace_back(id == kTitleBandOk ? IDOK : id, WindowText(child));
+    } else if (ce::MenuBarToolbar(GetParent(child)) == child) {
+        const int count = static_cast<int>(SendMessageW(child, TB_BUTTONCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button{};
+            SendMessageW(child, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            wchar_t label[64] = L"";
+            if (SendMessageW(child, TB_GETBUTTONTEXTW, button.idCommand, 0) < 64)
+                SendMessageW(child, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(label));
+            answers.emplace_back(button.idCommand, label);
+        }
+    }
+    return TRUE;
+}
+
+Answers AnswerList(HWND dialog) {
+    Answers answers;
+    EnumChildWindows(dialog, CollectAnswer, reinterpret_cast<LPARAM>(&answers));
+    return answers;
+}
+
 }  // namespace
+
+bool Offers(HWND dialog, int id) {
+    for (const auto& answer : AnswerList(dialog))
+        if (answer.first == id) return true;
+    return false;
+}
+
+std::string AnswersOf(HWND dialog) {
+    std::string text;
+    for (const auto& [id, label] : AnswerList(dialog))
+        text += (text.empty() ? "" : ", ") + std::to_string(id) + " \"" + Narrow(label) + "\"";
+    return text.empty() ? "no answer at all" : text;
+}
 
 BoxSeen ReadBox(HWND box) {
     BoxSeen seen;
@@ -197,7 +251,14 @@ LRESULT CALLBACK BoxWatcher::HookProc(int code, WPARAM wParam, LPARAM lParam) {
         if (own && !known && IsDialogWindow(window) && !(self->leave_ && self->leave_(window))) {
             self->seen_.push_back(ReadBox(window));
             self->open_.push_back(window);
-            self->Press(window);
+            if (Offers(window, self->answer_)) {
+                self->Press(window);
+            } else {
+                ADD_FAILURE() << "the box \"" << Narrow(self->seen_.back().caption) << "\" saying \""
+                              << Narrow(self->seen_.back().text) << "\" has no answer " << self->answer_
+                              << "; it offers " << AnswersOf(window);
+                EndDialog(window, IDCANCEL);
+            }
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -67,11 +67,18 @@ struct BoxSeen {
 // Reads caption and text of a message box window.
 BoxSeen ReadBox(HWND box);
 
+// Whether `dialog` can be answered `id`: a button of that id, a command of
+// its menu bar, or for IDOK the OK of its title band.
+bool Offers(HWND dialog, int id);
+// Every answer `dialog` offers, as id and label, for a failure message.
+std::string AnswersOf(HWND dialog);
+
 // Watches the current thread for modal dialogs: every one of this thread
 // that becomes active is recorded once and closed with `answer` (a button
-// id); one still open half a second later is pressed again. Dialogs for
-// which `leave` says true (the dialog under test) are neither recorded nor
-// pressed. Only one watcher may exist at a time.
+// id); one still open half a second later is pressed again. A dialog that
+// does not offer `answer` fails the test at once, naming what it offers, and
+// is ended. Dialogs for which `leave` says true (the dialog under test) are
+// neither recorded nor pressed. Only one watcher may exist at a time.
 class BoxWatcher {
 public:
     explicit BoxWatcher(int answer = IDOK, std::function<bool(HWND)> leave = {});
