@@ -556,14 +556,14 @@ TEST_F(DialogTest, MenuBarFromAMenuSitsAtTheBottomAndDeliversChoices) {
     SendMessageW(toolbar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&game));
     TapButton(toolbar, game.idCommand, false);
     KillTimer(nullptr, timer);
-    PumpMessages(200);
+    ServeUntil("the drop-down's choice", [] { return !TestFrame::commands.empty(); });
     EXPECT_GE(TestFrame::popups, 1) << "the frame was not asked to prepare the drop-down";
     ASSERT_EQ(TestFrame::commands.size(), 1u) << "no choice arrived";
     EXPECT_EQ(TestFrame::commands[0], std::make_pair(WPARAM{IDM_TEST_NEW}, LPARAM{0}));
 
     // A top-level command is a plain button.
     TapButton(toolbar, IDM_TEST_GO);
-    PumpMessages(100);
+    ServeUntil("the button's command", [] { return TestFrame::commands.size() >= 2; });
     ASSERT_EQ(TestFrame::commands.size(), 2u);
     EXPECT_EQ(TestFrame::commands[1], std::make_pair(WPARAM{IDM_TEST_GO}, LPARAM{0}));
 

@@ -103,19 +103,6 @@ std::wstring ItemText(HWND list, int index, int column = 0) {
     return text;
 }
 
-// Serves this thread's messages until `done` holds; after five seconds
-// without it, fails saying what it waited for.
-void ServeUntil(const char* what, const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 5000) {
-            ADD_FAILURE() << "waited five seconds in vain for " << what;
-            return;
-        }
-        PumpMessages(0);
-    }
-}
-
 int ItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 std::vector<std::wstring> Names(HWND list) {

@@ -921,8 +921,7 @@ TEST_F(GameTest, HelpKeyAsksForAboutOnlyWhileTheWindowIsActive) {
         BoxWatcher watcher(IDCANCEL);
         EXPECT_EQ(SendMessageW(hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), 0);
         EXPECT_EQ(window.Count(about), 0) << "the command is posted, not sent";
-        PumpMessages(100);
-        EXPECT_EQ(window.Count(about), 1);
+        ServeUntil("the posted About command", [&] { return window.Count(about) == 1; });
         EXPECT_EQ(watcher.Seen().size(), 1u) << "About did not open";
     }
 
@@ -934,7 +933,7 @@ TEST_F(GameTest, HelpKeyAsksForAboutOnlyWhileTheWindowIsActive) {
     SetActiveWindow(other.hwnd);
     ASSERT_EQ(GetActiveWindow(), other.hwnd);
     EXPECT_EQ(SendMessageW(hwnd(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help)), 0);
-    PumpMessages(100);
+    ServePosted();
     EXPECT_EQ(window.Count(about), 1) << "an inactive window opened About";
 }
 

@@ -143,7 +143,7 @@ protected:
     void Exit() {
         if (window && IsWindow(window->hwnd)) DestroyWindow(window->hwnd);
         window.reset();
-        PumpMessages(50);
+        ServePosted();
     }
 
     ScratchKey setting{kSkinSettingKey};

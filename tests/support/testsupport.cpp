@@ -79,12 +79,41 @@ void ServeQueued() {
 
 }  // namespace
 
-void PumpMessages(DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
+bool ServeUntil(const char* what, const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) {
+            ADD_FAILURE() << "waited " << ms / 1000 << " s in vain for " << what;
+            return false;
+        }
         ServeQueued();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
+    }
+    return true;
+}
+
+void ServePosted() {
+    // A thread message goes behind everything posted so far; once it comes
+    // out of the queue, all before it have been served. What they posted in
+    // turn lies behind it, so rounds go on until one serves nothing but
+    // paints and timers, which the queue makes up whenever it is empty.
+    static const UINT marker = RegisterWindowMessageW(L"PebbloraTestQueueMarker");
+    for (bool posted = true; posted;) {
+        PostThreadMessageW(GetCurrentThreadId(), marker, 0, 0);
+        posted = false;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.hwnd == nullptr && msg.message == marker) break;
+            posted |= msg.message != WM_TIMER && msg.message != WM_PAINT;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (msg.message == WM_QUIT) {
+            // Left for the caller's own loop to find.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+    }
 }
 
 int ChildProcess::Wait(DWORD ms) {

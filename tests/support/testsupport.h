@@ -35,8 +35,14 @@ struct ChildProcess {
     // is then killed).
     int Wait(DWORD ms);
 };
-// Serves this thread's messages for `ms` milliseconds.
-void PumpMessages(DWORD ms);
+// Serves this thread's messages until `done` holds; true then. When `ms`
+// pass first (a bound for a test gone wrong, never a pause), fails the test
+// saying what it waited for and returns false.
+bool ServeUntil(const char* what, const std::function<bool()>& done, DWORD ms = 20000);
+
+// Serves every message posted to this thread before the call, and what they
+// post on their way, then returns: the wait for "nothing more happens".
+void ServePosted();
 
 bool StartChild(const char* name, const std::wstring& arguments, ChildProcess& child,
                 const std::vector<std::wstring>& environment = {});
