@@ -348,9 +348,7 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     // the same calls, the same entries.
     std::unique_ptr<FFolderView> twin;
     HWND twinList = MakeTwinList(host, twin);
-    start = Clock::now();
-    InsertAsTheView(twinList, sorted);
-    parts.insert = std::min(parts.insert, Seconds(start, Clock::now()));
+    // The columns are fitted while the list is empty, as the view does.
     const int width = NameColumnWidth(widest);
     start = Clock::now();
     SendMessageW(twinList, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), width);
@@ -364,6 +362,9 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     column.cx = width;
     SendMessageW(twinList, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     parts.nameColumn = std::min(parts.nameColumn, Seconds(start, Clock::now()));
+    start = Clock::now();
+    InsertAsTheView(twinList, sorted);
+    parts.insert = std::min(parts.insert, Seconds(start, Clock::now()));
     start = Clock::now();
     LVITEMW focus{};
     focus.stateMask = LVIS_FOCUSED;

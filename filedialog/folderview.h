@@ -139,7 +139,8 @@ private:
     // Listing (folderview_refresh.cpp).
     void ListLocation();
     void ListFolder(const wchar_t* folder);
-    // Inserts `shown` in this order after the items already listed.
+    // Fits the columns to the widest name of `shown`, then inserts `shown`
+    // in this order after the items already listed.
     void InsertEntries(const std::vector<ListEntry*>& shown);
     int InsertEntry(int index, ListEntry* entry, bool withSubItems);
     void SetSubItems(int index, const ListEntry* entry);
