@@ -92,26 +92,64 @@ bool ServeUntil(const char* what, const std::function<bool()>& done, DWORD ms) {
     return true;
 }
 
+namespace {
+
+// Counts the markers that reached this thread's marker window. Posted to a
+// window rather than to the thread, a marker is dispatched even by a modal
+// loop that a message before it opened.
+thread_local int markersServed = 0;
+
+LRESULT CALLBACK MarkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        ++markersServed;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MarkerWindow() {
+    thread_local HWND window = nullptr;
+    if (window && IsWindow(window)) return window;
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = MarkerProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"PebbloraTestQueueMarker";
+    RegisterClassW(&cls);
+    window = CreateWindowExW(0, cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+    return window;
+}
+
+}  // namespace
+
 void ServePosted() {
-    // A thread message goes behind everything posted so far; once it comes
-    // out of the queue, all before it have been served. What they posted in
-    // turn lies behind it, so rounds go on until one serves nothing but
-    // paints and timers, which the queue makes up whenever it is empty.
-    static const UINT marker = RegisterWindowMessageW(L"PebbloraTestQueueMarker");
+    // A marker goes behind everything posted so far; once it has been
+    // served, so has all before it. What they posted in turn lies behind
+    // it, so rounds go on until one serves nothing but paints and timers,
+    // which the queue makes up whenever it is empty.
+    HWND marker = MarkerWindow();
+    const DWORD start = GetTickCount();
     for (bool posted = true; posted;) {
-        PostThreadMessageW(GetCurrentThreadId(), marker, 0, 0);
+        const int before = markersServed;
+        PostMessageW(marker, WM_APP, 0, 0);
         posted = false;
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            if (msg.hwnd == nullptr && msg.message == marker) break;
-            posted |= msg.message != WM_TIMER && msg.message != WM_PAINT;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (msg.message == WM_QUIT) {
-            // Left for the caller's own loop to find.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+        while (markersServed == before) {
+            MSG msg;
+            while (markersServed == before && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    // Left for the caller's own loop to find.
+                    PostQuitMessage(static_cast<int>(msg.wParam));
+                    return;
+                }
+                posted |= msg.hwnd != marker && msg.message != WM_TIMER && msg.message != WM_PAINT;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (markersServed != before) break;
+            if (GetTickCount() - start > 20000) {
+                ADD_FAILURE() << "the messages posted to this thread were not all served within 20 s";
+                return;
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     }
 }
