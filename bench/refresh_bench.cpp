@@ -167,28 +167,44 @@ struct ViewTimes {
     int count;
 };
 
+// The view in a host window of the device's size, moved to `folder` with
+// the options word `options`, not yet listed; its host answers the list's
+// questions through it. The host is shown unless `shown` is false.
+struct HostedView {
+    HWND host;
+    std::unique_ptr<FFolderView> view;
+
+    HostedView(const std::wstring& folder, DWORD options, bool shown = true) {
+        host = CreateWindowExW(0, L"RefreshBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0),
+                               0, 0, 240, 320, nullptr, nullptr, AppInstance, nullptr);
+        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
+                                        LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
+                                    0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance,
+                                    nullptr);
+        view = std::make_unique<FFolderView>(list);
+        gView = view.get();
+        if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
+        view->options = options;
+    }
+    ~HostedView() {
+        gView = nullptr;
+        view.reset();
+        DestroyWindow(host);
+    }
+    HostedView(const HostedView&) = delete;
+    HostedView& operator=(const HostedView&) = delete;
+};
+
 // The view opened on `folder` and listed with the options word `options`.
 ViewTimes TimeView(const std::wstring& folder, DWORD options) {
     const Clock::time_point start = Clock::now();
-    HWND host = CreateWindowExW(0, L"RefreshBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 240,
-                                320, nullptr, nullptr, AppInstance, nullptr);
-    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
-                                    LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
-                                0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance, nullptr);
-    auto view = std::make_unique<FFolderView>(list);
-    gView = view.get();
-    if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
-    view->options = options;
+    HostedView hosted(folder, options);
     const Clock::time_point refreshStart = Clock::now();
-    view->Refresh();
+    hosted.view->Refresh();
     const Clock::time_point refreshEnd = Clock::now();
-    RunUntilIdle(host);
-    ViewTimes times{Seconds(refreshStart, refreshEnd), Seconds(start, gIdleAt), view->count};
-    gView = nullptr;
-    view.reset();
-    DestroyWindow(host);
-    return times;
+    RunUntilIdle(hosted.host);
+    return ViewTimes{Seconds(refreshStart, refreshEnd), Seconds(start, gIdleAt), hosted.view->count};
 }
 
 // ---- Where one Refresh's time goes ----------------------------------------------------------------
@@ -199,8 +215,8 @@ struct Parts {
     double sort = 1e9;      // sort keys and sorting (SortEntries)
     double insert = 1e9;    // LVM_INSERTITEMW of every entry, redraw off, count set first
     double widths = 1e9;    // the names measured in the list's font, one context
-    // The column widths set on the filled list, as the view sets them: the
-    // List view's column width, column 0's width, and column 0 itself.
+    // The column widths set on the still empty list, as the view sets them:
+    // the List view's column width, column 0's width, and column 0 itself.
     double listColumn = 1e9;
     double nameWidth = 1e9;
     double nameColumn = 1e9;
@@ -308,18 +324,12 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     const double walk = Seconds(start, Clock::now());
     parts.walk = std::min(parts.walk, walk);
 
-    HWND host = CreateWindowExW(0, L"RefreshBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 240,
-                                320, nullptr, nullptr, AppInstance, nullptr);
-    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
-                                    LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
-                                0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance, nullptr);
-    auto view = std::make_unique<FFolderView>(list);
-    gView = view.get();
+    HostedView hosted(folder, options);
+    HWND host = hosted.host;
+    FFolderView* view = hosted.view.get();
+    HWND list = view->hwnd;
     // The host's own first paint is not the list's.
     UpdateWindow(host);
-    if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
-    view->options = options;
 
     // The view's type table, already read, as Refresh finds it.
     parts.items = std::min(parts.items, TimeItems(folder, view->types) - walk);
@@ -385,10 +395,6 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     start = Clock::now();
     view->SetViewMode(IDM_VIEW_DETAILS);
     parts.subItems = std::min(parts.subItems, Seconds(start, Clock::now()) - details);
-
-    gView = nullptr;
-    view.reset();
-    DestroyWindow(host);
 }
 
 void PrintParts(int files) {
@@ -496,17 +502,10 @@ double ViewBytesPerEntry(int files) {
     const bool byHeap = HeapWalkSeesAllocations();
     const auto bytes = [byHeap] { return byHeap ? HeapBytesInUse() : PrivateCommittedBytes(); };
 
-    HWND host = CreateWindowExW(0, L"RefreshBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW, 0, 0, 240, 320, nullptr,
-                                nullptr, AppInstance, nullptr);
-    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
-                                    LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
-                                0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance, nullptr);
-    auto view = std::make_unique<FFolderView>(list);
+    HostedView hosted(folder, kColumnsPresent | kSortByName, false);
+    FFolderView* view = hosted.view.get();
     std::unique_ptr<FFolderView> twin;
-    HWND twinList = MakeTwinList(host, twin);
-    if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
-    view->options = kColumnsPresent | kSortByName;
+    HWND twinList = MakeTwinList(hosted.host, twin);
 
     const long long before = bytes();
     view->Refresh();
@@ -530,8 +529,6 @@ double ViewBytesPerEntry(int files) {
     }
     twin.reset();
     DestroyWindow(twinList);
-    view.reset();
-    DestroyWindow(host);
     return entries > 0 ? static_cast<double>(own) / entries : -1;
 }
 
