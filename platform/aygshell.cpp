@@ -27,9 +27,6 @@ constexpr int kToolbarId = 1;
 constexpr int kFirstDropDownId = 0xFE00;
 constexpr int kMaxItemText = 128;
 
-// The done button has an id of its own so that it never clashes with a
-// template's OK button; its click is passed on as IDOK.
-constexpr int kDoneButtonId = 0xFDFF;
 
 // A 96-dpi length in pixels of this screen, halves away from zero.
 int ScaleToScreen(int length, int index) {
@@ -235,7 +232,7 @@ LRESULT CALLBACK DoneFocusSubclassProc(HWND button, UINT message, WPARAM wParam,
 // back first to the control the click took it from.
 LRESULT CALLBACK DoneButtonSubclassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kDoneButtonId && HIWORD(wParam) == BN_CLICKED) {
+    if (message == WM_COMMAND && LOWORD(wParam) == ce::kDoneButtonId && HIWORD(wParam) == BN_CLICKED) {
         auto before = static_cast<HWND>(GetPropW(reinterpret_cast<HWND>(lParam), kFocusBeforeDone));
         if (before && GetFocus() == reinterpret_cast<HWND>(lParam) && IsChild(dialog, before)) SetFocus(before);
         return SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
@@ -251,7 +248,7 @@ void AddDoneButton(HWND dialog) {
     int height = ScaleToScreenY(18);
     HWND done = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
                                 client.right - ScaleToScreenX(2) - width, ScaleToScreenY(3), width, height,
-                                dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDoneButtonId)),
+                                dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ce::kDoneButtonId)),
                                 GetModuleHandleW(nullptr), nullptr);
     if (!done) return;
     SendMessageW(done, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);

@@ -112,6 +112,11 @@ inline constexpr UINT PSCB_GETLINKTEXT = 5;
 
 namespace ce {
 
+// The id of the done button that SHInitDialog puts in a dialog's title
+// band: an id of its own, so that it never clashes with a template's OK
+// button; its click is passed on as IDOK.
+inline constexpr int kDoneButtonId = 0xFDFF;
+
 // Height of a menu bar in screen pixels.
 int MenuBarHeight();
 

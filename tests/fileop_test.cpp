@@ -215,7 +215,9 @@ TEST_F(FileOperation, InterruptedMovesKeepEveryFileExactlyOnce) {
             EXPECT_TRUE(contents.count(bytes) || old.count(bytes)) << "round " << round << ": a file out of nowhere";
         for (const std::wstring& box : answerer.Boxes())
             EXPECT_EQ(box, L"Folder not empty") << "round " << round << ": only a left file stops a move";
-        if (whole) EXPECT_FALSE(Exists(source)) << "round " << round << ": the emptied source folders stay";
+        if (whole) {
+            EXPECT_FALSE(Exists(source)) << "round " << round << ": the emptied source folders stay";
+        }
     }
 }
 

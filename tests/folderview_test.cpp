@@ -932,8 +932,6 @@ TEST_F(FolderView, JapaneseFolderIsMadeListedRenamedAndDeleted) {
         }
         ASSERT_TRUE(Exists(folder / L"新しいフォルダ"));
         SendMessageW(list, LVM_CANCELEDITLABEL, 0, 0);
-        dialog.view->Refresh();
-        EXPECT_EQ(Joined(Names(list)), "新しいフォルダ");
         ASSERT_TRUE(EditLabel(list, 0, L"ｽｷﾝ置き場"));
         EXPECT_TRUE(Exists(folder / L"ｽｷﾝ置き場"));
         dialog.view->Refresh();

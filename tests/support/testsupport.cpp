@@ -217,10 +217,6 @@ bool IsDialogWindow(HWND window) {
     return GetClassNameW(window, cls, 64) && std::wcscmp(cls, L"#32770") == 0;
 }
 
-// The id the handheld layer gives the OK of a dialog's title band; a click
-// on it answers IDOK.
-constexpr int kTitleBandOk = 0xFDFF;
-
 using Answers = std::vector<std::pair<int, std::wstring>>;
 
 BOOL CALLBACK CollectAnswer(HWND child, LPARAM list) {
@@ -229,7 +225,7 @@ BOOL CALLBACK CollectAnswer(HWND child, LPARAM list) {
     GetClassNameW(child, cls, 64);
     if (_wcsicmp(cls, L"Button") == 0) {
         const int id = GetDlgCtrlID(child);
-        answers.emplace_back(id == kTitleBandOk ? IDOK : id, WindowText(child));
+        answers.emplace_back(id == ce::kDoneButtonId ? IDOK : id, WindowText(child));
     } else if (ce::MenuBarToolbar(GetParent(child)) == child) {
         const int count = static_cast<int>(SendMessageW(child, TB_BUTTONCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
