@@ -3,6 +3,10 @@
 
 #include <cstring>
 #include <cwchar>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "framework/language.h"
 #include "platform/cestatus.h"
@@ -20,55 +24,76 @@ bool ReadFindData(const wchar_t* path, WIN32_FIND_DATAW* data) {
     return true;
 }
 
+namespace {
+
+// Looks texts up without making a string of them first.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view text) const { return std::hash<std::wstring_view>{}(text); }
+};
+
+}  // namespace
+
+const wchar_t* SharedTypeText(const wchar_t* text) {
+    // The views point into the set's own strings: an unordered_set never
+    // moves its elements, and nothing is ever erased.
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static std::unordered_set<std::wstring, TextHash, std::equal_to<>> texts;
+    const std::wstring_view key(text);
+    AcquireSRWLockExclusive(&lock);
+    auto found = texts.find(key);
+    if (found == texts.end()) found = texts.emplace(key).first;
+    ReleaseSRWLockExclusive(&lock);
+    return found->c_str();
+}
+
 FileItem::FileItem(const wchar_t* folder, const WIN32_FIND_DATAW& data)
     : ListEntry((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? kPlainFolder : kFileEntry,
                 (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : -1),
       attributes_(data.dwFileAttributes),
       size_(data.nFileSizeLow),
       time_(data.ftLastWriteTime) {
-    // JoinPath leaves the path empty when it would not fit, or when the
-    // found name fills its field without a terminator.
-    if (JoinPath(fullPath_, folder, data.cFileName)) {
-        namePosition_ = static_cast<int>(std::wcslen(fullPath_) - std::wcslen(data.cFileName));
-    } else {
-        fullPath_[0] = L'\0';
-        namePosition_ = 0;
+    // JoinPath refuses a path that would not fit, and a found name that
+    // fills its field without a terminator: the item then has no path.
+    wchar_t path[kMaxPath];
+    if (JoinPath(path, folder, data.cFileName)) {
+        const std::size_t length = std::wcslen(path);
+        namePosition_ = static_cast<int>(length - std::wcslen(data.cFileName));
+        fullPath_.reset(new wchar_t[length + 1]);
+        std::wmemcpy(fullPath_.get(), path, length + 1);
     }
 }
 
 FileItem::FileItem(LocationCode code, int image)
     : ListEntry(code, image), attributes_(FILE_ATTRIBUTE_DIRECTORY) {
-    // Marker paths are short literals.
-    lstrcpynW(fullPath_, LocationPath(code), kMaxPath);
     SetTypeText(ByLanguage(L"System Folder", L"ｼｽﾃﾑ ﾌｫﾙﾀﾞ"));
 }
 
 const wchar_t* FileItem::Name() const {
-    return IsSpecialLocation(kind) ? LocationName(kind) : fullPath_ + namePosition_;
+    if (IsSpecialLocation(kind)) return LocationName(kind);
+    return fullPath_ ? fullPath_.get() + namePosition_ : L"";
 }
 
 const wchar_t* FileItem::Path() const {
-    return IsSpecialLocation(kind) ? LocationPath(kind) : fullPath_;
+    if (IsSpecialLocation(kind)) return LocationPath(kind);
+    return fullPath_ ? fullPath_.get() : L"";
 }
 
 bool FileItem::SetName(const wchar_t* name) {
     // An item whose path did not fit has none to rename: a name alone would
     // be a relative path to some other file.
-    if (fullPath_[0] == L'\0') return false;
+    if (!fullPath_ || IsSpecialLocation(kind)) return false;
     const std::size_t room = kMaxPath - namePosition_;
     const std::size_t length = wcsnlen(name, room);
     if (length >= room) return false;
-    std::memcpy(fullPath_ + namePosition_, name, (length + 1) * sizeof(wchar_t));
+    std::unique_ptr<wchar_t[]> path(new wchar_t[namePosition_ + length + 1]);
+    std::wmemcpy(path.get(), fullPath_.get(), namePosition_);
+    std::wmemcpy(path.get() + namePosition_, name, length);
+    path[namePosition_ + length] = L'\0';
+    fullPath_ = std::move(path);
     return true;
 }
 
 void FileItem::SetTypeText(const wchar_t* text) {
-    if (!text) {
-        typeText_.reset();
-        return;
-    }
-    const std::size_t units = std::wcslen(text) + 1;
-    std::unique_ptr<wchar_t[]> copy(new wchar_t[units]);
-    std::memcpy(copy.get(), text, units * sizeof(wchar_t));
-    typeText_ = std::move(copy);
+    typeText_ = text ? SharedTypeText(text) : nullptr;
 }

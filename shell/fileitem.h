@@ -19,7 +19,11 @@
 
 // A file (kind kFileEntry, image -1 until first shown), a plain folder (kind
 // kPlainFolder, image 2) or a special location (its own code and the image
-// given). The type text is a copy the item owns; the folder view sets it.
+// given). The folder view sets the type text.
+//
+// A view holds tens of thousands of these, so an item keeps its full path in
+// a block of its own length, not a path buffer, and its type text as a
+// pointer to one shared copy of each distinct text.
 class FileItem : public ListEntry {
 public:
     // A file or folder found in `folder`: the full path is the folder, a
@@ -49,19 +53,27 @@ public:
     // and any name for an item whose full path is empty.
     [[nodiscard]] bool SetName(const wchar_t* name);
 
-    // The owned type text, nullptr while none was given.
-    const wchar_t* TypeText() const { return typeText_.get(); }
-    // Keeps a copy of `text`; nullptr forgets the one held.
+    // The type text, nullptr while none was given.
+    const wchar_t* TypeText() const { return typeText_; }
+    // Takes `text` (any buffer: the item refers to a lasting copy of it);
+    // nullptr forgets the one held.
     void SetTypeText(const wchar_t* text);
 
     DWORD Attributes() const { return attributes_; }
     const FILETIME& Time() const { return time_; }
 
 private:
-    wchar_t fullPath_[kMaxPath];
+    // Null for a special location and for a path that did not fit.
+    std::unique_ptr<wchar_t[]> fullPath_;
+    const wchar_t* typeText_ = nullptr;
     int namePosition_ = 0;
     DWORD attributes_ = 0;
     std::uint32_t size_ = 0;
     FILETIME time_{};
-    std::unique_ptr<wchar_t[]> typeText_;
 };
+
+// The lasting copy of `text` that FileItem::SetTypeText keeps: one per
+// distinct text for the life of the process, shared by every item and
+// thread. Type texts are few (one per registered type or extension met, in
+// each language), so they are never given back.
+const wchar_t* SharedTypeText(const wchar_t* text);

@@ -3,6 +3,7 @@
 
 #include <cwchar>
 #include <functional>
+#include <string_view>
 
 #include "framework/language.h"
 #include "framework/paths.h"
@@ -131,9 +132,13 @@ FileTypeTable::~FileTypeTable() {
 }
 
 const FileTypeInfo* FileTypeTable::FindByExtension(const wchar_t* extension) const {
-    ShellText key(extension);
-    LowerText(key);
-    auto found = gTable->byExtension.find(key);
+    // Lowered on the stack: the folder view asks once for every file listed.
+    wchar_t key[kMaxPath];
+    const std::size_t length = wcsnlen(extension, kMaxPath);
+    if (length == 0 || length >= static_cast<std::size_t>(kMaxPath)) return nullptr;
+    std::wmemcpy(key, extension, length);
+    CharLowerBuffW(key, static_cast<DWORD>(length));
+    auto found = gTable->byExtension.find(std::wstring_view(key, length));
     return found == gTable->byExtension.end() ? nullptr : found->second;
 }
 
