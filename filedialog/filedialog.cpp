@@ -127,6 +127,9 @@ INT_PTR FDlgGetFileName::OnCommand(HWND hwnd, UINT, WPARAM wParam, LPARAM) {
     case IDM_FOLDER_POPUP:
         ShowBackUpMenu();
         return TRUE;
+    case IDM_FOLDER_FIND:
+        Find();
+        return TRUE;
     default:
         // New Folder, Delete, the view modes and the sort keys.
         return view && view->OnCommand(command);
@@ -223,10 +226,12 @@ INT_PTR FDlgGetFileName::OnInitDialog(HWND hwnd, UINT, WPARAM, LPARAM) {
     init.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN;
     SHInitDialog(&init);
     CreateToolbar();
+    WatchFindKeys(*this, true);
     return TRUE;
 }
 
 INT_PTR FDlgGetFileName::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
+    WatchFindKeys(*this, false);
     // The controls go with the dialog window; the objects go now.
     view.reset();
     FolderBar = nullptr;

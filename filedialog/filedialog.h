@@ -56,6 +56,17 @@ public:
     // Goes to ancestor `level` (0 the Desktop) of the current location.
     void GoToAncestor(int level);
 
+    // ---- Find (filedialog_find.cpp) ----------------------------------------------------------
+    // Asks what to look for, searches the current location's tree and shows
+    // what was found in the Find Result location (Back returns); says so
+    // and stays where it was when nothing was found. Nothing where the
+    // location offers no search.
+    void Find();
+    // The folder the current location's search covers ("\" for the whole
+    // device); false where none is offered (Control Panel, Database, Find
+    // Result, My Network, no location).
+    bool SearchRoot(wchar_t* root) const;
+
     // ---- Choosing a name ---------------------------------------------------------------
     // A shortcut's target (made canonical; one that climbs above the root is
     // refused), a special location or a folder is gone to; anything else is
@@ -71,6 +82,7 @@ public:
     std::unique_ptr<FFolderView> view;
     HWND FolderBar = nullptr;     // destroyed with the dialog window
     HWND menuBar = nullptr;       // the menu bar; its toolbar holds the eight buttons
+    HHOOK findKeys = nullptr;     // catches Ctrl+F for this dialog and its controls
 
 private:
     void CreateFolderBar();
@@ -88,6 +100,9 @@ private:
     // Pattern n of the request's filter list, or null.
     const wchar_t* FilterPattern(int n) const;
 };
+
+// Starts (on) or stops watching the dialog's keys for Ctrl+F.
+void WatchFindKeys(FDlgGetFileName& dialog, bool on);
 
 // Runs the dialog in Open or Save mode; true exactly when a path was
 // accepted, which is then in request.lpstrFile.

@@ -100,6 +100,8 @@ void FDlgGetFileName::ShowBackUpMenu() {
     if (popup) {
         EnableMenuItem(popup, IDM_FOLDER_BACK, MF_BYCOMMAND | (History.empty() ? MF_GRAYED : MF_ENABLED));
         EnableMenuItem(popup, IDM_FOLDER_UP, MF_BYCOMMAND | (view->location == kDesktop ? MF_GRAYED : MF_ENABLED));
+        wchar_t root[kMaxPath];
+        EnableMenuItem(popup, IDM_FOLDER_FIND, MF_BYCOMMAND | (SearchRoot(root) ? MF_ENABLED : MF_GRAYED));
         const DWORD position = GetMessagePos();
         TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, GET_X_LPARAM(position), GET_Y_LPARAM(position), 0,
                        hwnd, nullptr);

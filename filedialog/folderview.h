@@ -34,12 +34,20 @@ inline constexpr int kSortByName = 0;
 inline constexpr int kSortBySize = 1;
 inline constexpr int kSortByType = 2;
 inline constexpr int kSortByDate = 3;
+// The Find Result location's own column: the folder each result lies in.
+inline constexpr int kSortByFolder = 4;
 
 inline constexpr int kColumnCount = 4;
 inline constexpr int kNameColumn = 0;
 inline constexpr int kSizeColumn = 1;
 inline constexpr int kTypeColumn = 2;
 inline constexpr int kDateColumn = 3;
+// Shown only while the view shows the Find Result location.
+inline constexpr int kFolderColumn = 4;
+
+// Units of a label as the view shows it: a name, two spaces, and its folder
+// in brackets.
+inline constexpr int kShownTextUnits = 2 * kMaxPath + 4;
 
 class FFolderView : public FWnd {
 public:
@@ -70,6 +78,10 @@ public:
     void RefreshWhenStale(bool force);
     // Re-enumerates the location and fills the list, sorted.
     void Refresh();
+    // Replaces the Find Result location's entries with `found` (the view
+    // takes the items and gives them their type texts); `found` is left
+    // empty. The list shows them at its next Refresh of that location.
+    void TakeResults(std::vector<FileItem*>& found);
 
     // The entry of list item `index` (null when there is none), and its path
     // in `path` (kMaxPath units): a special location's marker path, a file's
@@ -154,10 +166,19 @@ private:
     void LoadArrows();
     void UpdateArrows();
 
-    // Takes an entry out of the list and the entries, and destroys it.
+    // Takes an entry out of the list and the entries (or the results), and
+    // destroys it.
     void RemoveEntry(int index, ListEntry* entry);
 
+    // Find Result (folderview_refresh.cpp): the In Folder column is there
+    // exactly while the results are shown, and a result's label names its
+    // folder outside Details, where that column cannot be seen.
+    bool ShowsResults() const { return location == kFindResult; }
+    void ShowFolderColumn(bool shown);
+    const wchar_t* ShownText(const ListEntry* entry, wchar_t* buffer) const;
+
     HIMAGELIST arrows_ = nullptr;
+    bool folderColumn_ = false;
     bool subItemsPending_ = false;  // items inserted outside Details lack their sub-items
 };
 

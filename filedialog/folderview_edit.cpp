@@ -54,9 +54,10 @@ bool RespellByDetour(HWND owner, const wchar_t* path, const wchar_t* respelled) 
 void FFolderView::RemoveEntry(int index, ListEntry* entry) {
     // The list item goes first: the control must never point to a freed entry.
     SendMessageW(hwnd, LVM_DELETEITEM, index, 0);
-    const auto owned = std::find(entries.begin(), entries.end(), entry);
-    if (owned == entries.end()) return;
-    entries.erase(owned);
+    FList<ListEntry*>& list = ShowsResults() ? results : entries;
+    const auto owned = std::find(list.begin(), list.end(), entry);
+    if (owned == list.end()) return;
+    list.erase(owned);
     delete entry;
     --count;
 }
@@ -143,7 +144,14 @@ void FFolderView::Delete() {
 // ---- Rename ---------------------------------------------------------------------------------
 
 BOOL FFolderView::OnBeginLabelEdit(const NMLVDISPINFOW& info) {
-    return ChangeableItem(EntryAt(info.item.iItem)) ? FALSE : TRUE;
+    const FileItem* item = ChangeableItem(EntryAt(info.item.iItem));
+    if (!item) return TRUE;
+    // A result's label also names its folder: only the name is edited.
+    if (ShowsResults()) {
+        HWND edit = reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETEDITCONTROL, 0, 0));
+        if (edit) SetWindowTextW(edit, item->Name());
+    }
+    return FALSE;
 }
 
 BOOL FFolderView::OnEndLabelEdit(const NMLVDISPINFOW& info) {
@@ -182,6 +190,13 @@ BOOL FFolderView::OnEndLabelEdit(const NMLVDISPINFOW& info) {
     LVITEMW label{};
     label.iSubItem = 0;
     label.pszText = const_cast<wchar_t*>(item->Name());
+    if (ShowsResults()) {
+        // The result's label is made when shown; the typed text must not
+        // take its place.
+        label.pszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(hwnd, LVM_SETITEMTEXTW, info.item.iItem, reinterpret_cast<LPARAM>(&label));
+        return FALSE;
+    }
     SendMessageW(hwnd, LVM_SETITEMTEXTW, info.item.iItem, reinterpret_cast<LPARAM>(&label));
     // Accepting would put the typed text over the label: only when the file
     // system kept that spelling.

@@ -5,7 +5,9 @@
 
 #include "filedialog/folderview.h"
 #include "filedialog/listings.h"
+#include "fileops/walk.h"
 #include "framework/appvalues.h"
+#include "framework/language.h"
 #include "resources/resource.h"
 #include "framework/gdi.h"
 #include "framework/window.h"
@@ -16,10 +18,6 @@
 #include "shell/patterns.h"
 
 namespace {
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
 
 // Measures names as the list control's string width does (its font in a
 // context of its window), with one context for all names instead of one
@@ -62,9 +60,10 @@ void FFolderView::Refresh() {
 
     count = 0;
     widest = 0;
-    const FList<ListEntry*>& shown = location == kFindResult ? results : entries;
+    ShowFolderColumn(ShowsResults());
+    const FList<ListEntry*>& shown = ShowsResults() ? results : entries;
     SendMessageW(hwnd, LVM_SETITEMCOUNT, shown.size(), 0);
-    if (location == kFindResult) {
+    if (ShowsResults()) {
         InsertEntries(std::vector<ListEntry*>(shown.begin(), shown.end()));
     } else {
         // Inserted already in order rather than sorted by the control
@@ -85,6 +84,22 @@ void FFolderView::Refresh() {
     SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     stale = false;
     InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void FFolderView::TakeResults(std::vector<FileItem*>& found) {
+    // The control lets go of the old results before they are destroyed.
+    if (ShowsResults()) {
+        SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
+        count = 0;
+        stale = true;
+    }
+    for (ListEntry* entry : results) delete entry;
+    results.clear();
+    for (FileItem* item : found) {
+        item->SetTypeText(GetFileTypeName(types, item->Path(), item->Attributes()));
+        results.push_back(item);
+    }
+    found.clear();
 }
 
 void FFolderView::DeleteAllEntries() {
@@ -125,27 +140,21 @@ void FFolderView::ListLocation() {
 void FFolderView::ListFolder(const wchar_t* folder) {
     wchar_t pattern[kMaxPath];
     if (!JoinPath(pattern, folder, L"*.*")) return;
-    WIN32_FIND_DATAW data;
-    // The handheld's find call: in-ROM files and storage cards carry their
-    // attributes.
-    HANDLE find = ce::FindFirstFileW(pattern, &data);
-    if (find == INVALID_HANDLE_VALUE) return;
     const bool everyFile = std::wcscmp(filter, L"*.*") == 0;
-    do {
-        if (IsDotEntry(data.cFileName)) continue;
+    ForEachFound(pattern, [&](const WIN32_FIND_DATAW& data) {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!isFolder && !everyFile && !MatchFilePatterns(data.cFileName, filter, L";", false)) continue;
+        if (!isFolder && !everyFile && !MatchFilePatterns(data.cFileName, filter, L";", false)) return true;
         auto* item = new FileItem(folder, data);
         // A name that does not fit a path beside its folder can be neither
         // shown truly nor acted on.
         if (item->Path()[0] == L'\0') {
             delete item;
-            continue;
+            return true;
         }
         item->SetTypeText(GetFileTypeName(types, data.cFileName, data.dwFileAttributes));
         entries.push_back(item);
-    } while (ce::FindNextFileW(find, &data));
-    ce::FindClose(find);
+        return true;
+    });
 }
 
 void FFolderView::InsertEntries(const std::vector<ListEntry*>& shown) {
@@ -155,8 +164,9 @@ void FFolderView::InsertEntries(const std::vector<ListEntry*>& shown) {
     // 280 for 10,000 files).
     {
         NameMeasure measure(hwnd);
+        wchar_t text[kShownTextUnits];
         for (const ListEntry* entry : shown) {
-            const int width = measure.Width(entry->Name());
+            const int width = measure.Width(ShownText(entry, text));
             if (width > widest) widest = width;
         }
     }
@@ -183,7 +193,8 @@ int FFolderView::InsertEntry(int index, ListEntry* entry, bool withSubItems) {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(entry->Name());
+    // A result's label depends on the view mode: it is asked for when shown.
+    item.pszText = ShowsResults() ? LPSTR_TEXTCALLBACKW : const_cast<wchar_t*>(entry->Name());
     item.iImage = entry->image;  // -1 is I_IMAGECALLBACK: asked for when shown
     item.lParam = reinterpret_cast<LPARAM>(entry);
     const int inserted = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
@@ -213,6 +224,11 @@ void FFolderView::SetSubItems(int index, const ListEntry* entry) {
         text.pszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(hwnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
     }
+    if (folderColumn_) {
+        text.iSubItem = kFolderColumn;
+        text.pszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(hwnd, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&text));
+    }
 }
 
 void FFolderView::FormatSubItem(const ListEntry* entry, int column, wchar_t* out, int units) const {
@@ -225,7 +241,42 @@ void FFolderView::FormatSubItem(const ListEntry* entry, int column, wchar_t* out
     } else if (column == kDateColumn) {
         const FILETIME& time = file->Time();
         if ((time.dwLowDateTime | time.dwHighDateTime) != 0) FormatFileTime(time, out, units);
+    } else if (column == kFolderColumn) {
+        wchar_t folder[kMaxPath];
+        wchar_t name[kMaxPath];
+        if (SplitPath(folder, name, file->Path())) lstrcpynW(out, folder[0] ? folder : L"\\", units);
     }
+}
+
+void FFolderView::ShowFolderColumn(bool shown) {
+    if (shown == folderColumn_) return;
+    if (shown) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = ScaleX(120);
+        column.pszText = const_cast<wchar_t*>(ByLanguage(L"In Folder", L"場所"));
+        column.iSubItem = kFolderColumn;
+        SendMessageW(hwnd, LVM_INSERTCOLUMNW, kFolderColumn, reinterpret_cast<LPARAM>(&column));
+        // Its header item carries the key its click sorts by, as the others do.
+        HWND header = reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0));
+        HDITEMW item{};
+        item.mask = HDI_LPARAM;
+        item.lParam = kSortByFolder;
+        if (header) SendMessageW(header, HDM_SETITEMW, kFolderColumn, reinterpret_cast<LPARAM>(&item));
+    } else {
+        SendMessageW(hwnd, LVM_DELETECOLUMN, kFolderColumn, 0);
+    }
+    folderColumn_ = shown;
+}
+
+const wchar_t* FFolderView::ShownText(const ListEntry* entry, wchar_t* buffer) const {
+    const FileItem* file = AsFileItem(entry);
+    if (!ShowsResults() || !file || ViewModeCommand() == IDM_VIEW_DETAILS) return entry->Name();
+    wchar_t folder[kMaxPath];
+    FormatSubItem(entry, kFolderColumn, folder, kMaxPath);
+    wsprintfW(buffer, L"%s  (%s)", file->Name(), folder);
+    return buffer;
 }
 
 void FFolderView::FitNameColumn() {

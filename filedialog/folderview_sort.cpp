@@ -81,6 +81,11 @@ int CALLBACK CompareEntries(LPARAM a, LPARAM b, LPARAM options) {
     case kSortByDate:
         result = CompareUnsigned(TimeOf(firstItem), TimeOf(secondItem));
         break;
+    case kSortByFolder:
+        // The full path orders by folder, then by name within it.
+        result = CompareNames(firstItem ? firstItem->Path() : first->Name(),
+                              secondItem ? secondItem->Path() : second->Name());
+        break;
     default:
         break;
     }

@@ -1,1 +1,2 @@
-target_sources(pebblora_fileops PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fileop.cpp ${CMAKE_CURRENT_LIST_DIR}/confirm.cpp)
+target_sources(pebblora_fileops PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fileop.cpp ${CMAKE_CURRENT_LIST_DIR}/confirm.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/walk.cpp)

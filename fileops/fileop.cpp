@@ -7,6 +7,7 @@
 
 #include "fileops/confirm.h"
 #include "fileops/primitives.h"
+#include "fileops/walk.h"
 #include "framework/errorbox.h"
 #include "framework/gdi.h"
 #include "framework/language.h"
@@ -20,29 +21,9 @@ namespace {
 // Sent by the worker as its last act: the dialog ends itself on its own thread.
 constexpr UINT kWorkerDone = WM_APP + 0x61;
 
-// Finds of one folder, closed when the walk leaves it by any way.
-class FindScope {
-public:
-    FindScope(const wchar_t* pattern, WIN32_FIND_DATAW* data) : find_(ce::FindFirstFileW(pattern, data)) {}
-    ~FindScope() {
-        if (find_ != INVALID_HANDLE_VALUE) ce::FindClose(find_);
-    }
-    FindScope(const FindScope&) = delete;
-    FindScope& operator=(const FindScope&) = delete;
-    bool Found() const { return find_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAW* data) { return ce::FindNextFileW(find_, data) != FALSE; }
-
-private:
-    HANDLE find_;
-};
-
 // Folder-ness from attributes as listed; a path that does not exist is a file.
 bool IsFolderAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 // Equal ignoring case, compared as the file system compares names.
@@ -209,16 +190,12 @@ template <class Step>
 StepResult FDlgFileOp::ForEachEntry(const wchar_t* folder, Step step) {
     wchar_t pattern[kMaxPath];
     if (!Join(pattern, folder, L"*.*")) return StepResult::Failed;
-    WIN32_FIND_DATAW data;
-    FindScope find(pattern, &data);
-    if (!find.Found()) return StepResult::Continue;
-    do {
-        if (cancel) return StepResult::Cancelled;
-        if (IsDotEntry(data.cFileName)) continue;
-        const StepResult result = step(data.cFileName, data.dwFileAttributes);
-        if (result != StepResult::Continue) return result;
-    } while (find.Next(&data));
-    return StepResult::Continue;
+    StepResult result = StepResult::Continue;
+    ForEachFound(pattern, [&](const WIN32_FIND_DATAW& data) {
+        result = cancel ? StepResult::Cancelled : step(data.cFileName, data.dwFileAttributes);
+        return result == StepResult::Continue;
+    });
+    return result;
 }
 
 template <class Question>

@@ -107,12 +107,14 @@
 #define IDB_UPDOWN_HI       102   // 14 x 32 each, for high-density screens
 
 // File selection dialog: its controls, the commands of its toolbar, folder
-// bar, popups and location menu (ancestor level k is 38000 + k), and the
-// never-shown search progress dialog.
+// bar, popups and location menu (ancestor level k is 38000 + k), and Find's
+// question and progress dialog.
 #define IDC_FILE_NAME       10700
 #define IDC_FILE_TYPE       10400
 #define IDC_FOLDER_BAR      13300
 #define IDC_FIND_TEXT       11900
+#define IDC_FIND_NAME       11901
+#define IDM_FOLDER_FIND     36
 #define IDM_FOLDER_BACK     30
 #define IDM_FOLDER_LOCATION 35
 #define IDM_FOLDER_POPUP    39

@@ -484,9 +484,9 @@ TEST_F(FileDialog, PopupsOfferWhatTheLocationAllowsInTheLanguageOfTheMoment) {
     LangJapanese = false;
     RemoveDirectoryW(L"\\My Documents\\Letters");
     const std::vector<std::vector<std::wstring>> expected = {
-        {L"Back(grey)", L"Up"},
+        {L"Back(grey)", L"Up", L"Find...\tCtrl+F"},
         {L"Desktop", L" My Device", L"  My Documents", L"   Letters(mark)"},
-        {L"戻る", L"上へ(grey)"},
+        {L"戻る", L"上へ(grey)", L"検索...\tCtrl+F"},
         {L"ﾃﾞｽｸﾄｯﾌﾟ(mark)"},
     };
     ASSERT_EQ(menus.size(), expected.size());
