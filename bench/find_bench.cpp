@@ -301,7 +301,7 @@ void TimeFind(const std::wstring& root, const wchar_t* patterns, FindTimes& best
     bool aborted = false;
     Watch("a Find of the tree", 120);
     const Clock::time_point start = Clock::now();
-    const bool ran = RunFind(hosted.host, root.c_str(), patterns, found, aborted);
+    const bool ran = RunFind(hosted.host, root.c_str(), patterns, L"*.*", found, aborted);
     const Clock::time_point searched = Clock::now();
     const int count = static_cast<int>(found.size());
     hosted.view->TakeResults(found);
@@ -407,7 +407,7 @@ double TimeAbort(const std::wstring& root) {
     std::vector<FileItem*> found;
     bool aborted = false;
     Watch("a Find to be aborted", 120);
-    RunFind(hosted.host, root.c_str(), kEveryEntry, found, aborted);
+    RunFind(hosted.host, root.c_str(), kEveryEntry, L"*.*", found, aborted);
     const Clock::time_point returned = Clock::now();
     gDeadlineMs = 0;
     KillTimer(nullptr, timer);

@@ -88,7 +88,7 @@ void FDlgGetFileName::Find() {
 
     std::vector<FileItem*> found;
     bool aborted = false;
-    const bool ran = RunFind(hwnd, root, patterns, found, aborted);
+    const bool ran = RunFind(hwnd, root, patterns, view->filter, found, aborted);
     if (ran && found.empty()) {
         MessageBoxW(hwnd, ByLanguage(L"No files found.", L"見つかりません｡"), ByLanguage(L"Find", L"検索"),
                     MB_OK | MB_ICONINFORMATION);

@@ -11,6 +11,7 @@
 #include "framework/window.h"
 #include "resources/resource.h"
 #include "shell/fileitem.h"
+#include "shell/patterns.h"
 
 namespace {
 
@@ -91,14 +92,13 @@ DWORD WINAPI FDlgFindProgress::WorkerMain(void* self) {
         dialog->folderChanged_ = true;
         ReleaseSRWLockExclusive(&dialog->folderLock_);
     };
-    calls.found = [dialog](const wchar_t* folder, const WIN32_FIND_DATAW& data) {
-        auto* item = new FileItem(folder, data);
-        // The search has already passed over paths that would not fit.
-        if (item->Path()[0] == L'\0') {
-            delete item;
-            return;
-        }
-        dialog->found.push_back(item);
+    // The dialog lists no file of another type: neither do its results.
+    const bool everyFile = std::wcscmp(dialog->filter_, L"*.*") == 0;
+    // The search passes over paths that would not fit: every item has its path.
+    calls.found = [dialog, everyFile](const wchar_t* folder, const WIN32_FIND_DATAW& data) {
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!isFolder && !everyFile && !MatchFilePatterns(data.cFileName, dialog->filter_, L";", false)) return;
+        dialog->found.push_back(new FileItem(folder, data));
     };
     bool whole = false;
     try {
@@ -114,8 +114,9 @@ DWORD WINAPI FDlgFindProgress::WorkerMain(void* self) {
     return 0;
 }
 
-bool RunFind(HWND owner, const wchar_t* root, const wchar_t* patterns, std::vector<FileItem*>& found, bool& aborted) {
-    FDlgFindProgress dialog(root, patterns);
+bool RunFind(HWND owner, const wchar_t* root, const wchar_t* patterns, const wchar_t* filter,
+             std::vector<FileItem*>& found, bool& aborted) {
+    FDlgFindProgress dialog(root, patterns, filter);
     const INT_PTR shown = DoModal(dialog, owner, ByLanguage(L"FDlgFindProgress_E", L"FDlgFindProgress_J"));
     // The loop may have been left before the worker ended (the program
     // ending): the worker is stopped and waited for before its state goes.

@@ -19,7 +19,11 @@ class FileItem;
 // (see RunFind) without a deadlock.
 class FDlgFindProgress : public FDlg {
 public:
-    FDlgFindProgress(const wchar_t* root, const wchar_t* patterns) : root_(root), patterns_(patterns) {}
+    // Files are found when their names match `patterns` and `filter` (the
+    // dialog's file type; "*.*" lets every file through), folders when they
+    // match `patterns`.
+    FDlgFindProgress(const wchar_t* root, const wchar_t* patterns, const wchar_t* filter)
+        : root_(root), patterns_(patterns), filter_(filter) {}
     ~FDlgFindProgress() override;
 
     INT_PTR DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -45,6 +49,7 @@ private:
 
     const wchar_t* root_;
     const wchar_t* patterns_;
+    const wchar_t* filter_;
     std::atomic<bool> stop_{false};
     HANDLE worker_ = nullptr;
     // The folder being searched, written by the worker, shown by a timer.
@@ -54,11 +59,13 @@ private:
 };
 
 // Searches `root` (a folder path, "\" for the whole device) and every folder
-// below it for `patterns` behind the progress dialog owned by `owner`.
+// below it for `patterns`, files only where they also pass `filter`, behind
+// the progress dialog owned by `owner`.
 // Appends what was found to `found` (the caller owns the items; their type
 // texts are not set). Returns false when the dialog could not be shown;
 // `aborted` tells whether Abort cut the search short.
-bool RunFind(HWND owner, const wchar_t* root, const wchar_t* patterns, std::vector<FileItem*>& found, bool& aborted);
+bool RunFind(HWND owner, const wchar_t* root, const wchar_t* patterns, const wchar_t* filter,
+             std::vector<FileItem*>& found, bool& aborted);
 
 // Asks for the names to look for, prefilled with `initial`, in a small
 // question owned by `owner`. True, with the text in `patterns` (kMaxPath

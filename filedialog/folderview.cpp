@@ -227,7 +227,9 @@ void FFolderView::SetViewMode(int command) {
         FillPendingSubItems();
         SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
     }
+    const bool wasDetails = ViewModeCommand() == IDM_VIEW_DETAILS;
     ChangeStyle(*this, LVS_TYPEMASK, kViewStyles[command - IDM_VIEW_LARGE]);
+    if (ShowsResults() && wasDetails != (command == IDM_VIEW_DETAILS)) RelabelResults();
 }
 
 int FFolderView::ViewModeCommand() const {
@@ -265,11 +267,6 @@ void FFolderView::ShowViewMenu(HWND owner, HWND toolbar, int button) const {
 void FFolderView::OnGetDispInfo(NMLVDISPINFOW& info) {
     if ((info.item.mask & LVIF_TEXT) && info.item.iSubItem != kNameColumn) {
         FormatSubItem(EntryAt(info.item.iItem), info.item.iSubItem, info.item.pszText, info.item.cchTextMax);
-    } else if ((info.item.mask & LVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0) {
-        // Only results ask for their label (they are inserted without one).
-        const ListEntry* entry = EntryAt(info.item.iItem);
-        wchar_t text[kShownTextUnits];
-        lstrcpynW(info.item.pszText, entry ? ShownText(entry, text) : L"", info.item.cchTextMax);
     }
     if (!(info.item.mask & LVIF_IMAGE) || info.item.iSubItem != kNameColumn) return;
     const ListEntry* entry = EntryAt(info.item.iItem);

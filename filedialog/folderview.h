@@ -172,10 +172,13 @@ private:
 
     // Find Result (folderview_refresh.cpp): the In Folder column is there
     // exactly while the results are shown, and a result's label names its
-    // folder outside Details, where that column cannot be seen.
+    // folder outside Details, where that column cannot be seen. The labels
+    // are the control's own texts (it sizes List view columns by them), set
+    // again when the view mode goes into or out of Details.
     bool ShowsResults() const { return location == kFindResult; }
     void ShowFolderColumn(bool shown);
     const wchar_t* ShownText(const ListEntry* entry, wchar_t* buffer) const;
+    void RelabelResults();
 
     HIMAGELIST arrows_ = nullptr;
     bool folderColumn_ = false;

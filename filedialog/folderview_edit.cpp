@@ -191,9 +191,10 @@ BOOL FFolderView::OnEndLabelEdit(const NMLVDISPINFOW& info) {
     label.iSubItem = 0;
     label.pszText = const_cast<wchar_t*>(item->Name());
     if (ShowsResults()) {
-        // The result's label is made when shown; the typed text must not
+        // A result's label names its folder too: the typed text must not
         // take its place.
-        label.pszText = LPSTR_TEXTCALLBACKW;
+        wchar_t shown[kShownTextUnits];
+        label.pszText = const_cast<wchar_t*>(ShownText(item, shown));
         SendMessageW(hwnd, LVM_SETITEMTEXTW, info.item.iItem, reinterpret_cast<LPARAM>(&label));
         return FALSE;
     }

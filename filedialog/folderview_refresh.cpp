@@ -193,8 +193,8 @@ int FFolderView::InsertEntry(int index, ListEntry* entry, bool withSubItems) {
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
-    // A result's label depends on the view mode: it is asked for when shown.
-    item.pszText = ShowsResults() ? LPSTR_TEXTCALLBACKW : const_cast<wchar_t*>(entry->Name());
+    wchar_t label[kShownTextUnits];
+    item.pszText = const_cast<wchar_t*>(ShownText(entry, label));
     item.iImage = entry->image;  // -1 is I_IMAGECALLBACK: asked for when shown
     item.lParam = reinterpret_cast<LPARAM>(entry);
     const int inserted = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
@@ -268,6 +268,21 @@ void FFolderView::ShowFolderColumn(bool shown) {
         SendMessageW(hwnd, LVM_DELETECOLUMN, kFolderColumn, 0);
     }
     folderColumn_ = shown;
+}
+
+void FFolderView::RelabelResults() {
+    const int items = static_cast<int>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0));
+    wchar_t label[kShownTextUnits];
+    LVITEMW text{};
+    text.iSubItem = kNameColumn;
+    SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < items; ++i) {
+        const ListEntry* entry = EntryAt(i);
+        if (!entry) continue;
+        text.pszText = const_cast<wchar_t*>(ShownText(entry, label));
+        SendMessageW(hwnd, LVM_SETITEMTEXTW, i, reinterpret_cast<LPARAM>(&text));
+    }
+    SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
 }
 
 const wchar_t* FFolderView::ShownText(const ListEntry* entry, wchar_t* buffer) const {

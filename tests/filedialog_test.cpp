@@ -625,7 +625,9 @@ TEST_F(FileDialog, AFoundFileIsChosenByItsFullPathAndAFoundFolderOpens) {
             SendMessageW(dialog.view->hwnd, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
             SetFocus(dialog.view->hwnd);
             dialog.Ok();
-            if (c.end == kStayedOpen) EXPECT_EQ(dialog.Where(), c.where) << "case " << i;
+            if (c.end == kStayedOpen) {
+                EXPECT_EQ(dialog.Where(), c.where) << "case " << i;
+            }
         });
         EXPECT_EQ(end, c.end) << "case " << i;
     }
@@ -731,7 +733,10 @@ TEST_F(FileDialog, CtrlFAsksFromTheListAndTheNameBoxAndFindIsGreyWhereNothingIsS
             GetKeyboardState(keys);
             keys[VK_CONTROL] = 0x80;
             SetKeyboardState(keys);
-            MSG key{focus, WM_KEYDOWN, 'F', 1};
+            MSG key{};
+            key.hwnd = focus;
+            key.message = WM_KEYDOWN;
+            key.wParam = 'F';
             const BOOL taken = CallMsgFilterW(&key, MSGF_DIALOGBOX);
             keys[VK_CONTROL] = 0;
             SetKeyboardState(keys);
@@ -743,7 +748,10 @@ TEST_F(FileDialog, CtrlFAsksFromTheListAndTheNameBoxAndFindIsGreyWhereNothingIsS
             dialog.Command(IDM_FOLDER_BACK);
         }
         // F alone is typing.
-        MSG plain{dialog.view->hwnd, WM_KEYDOWN, 'F', 1};
+        MSG plain{};
+        plain.hwnd = dialog.view->hwnd;
+        plain.message = WM_KEYDOWN;
+        plain.wParam = 'F';
         EXPECT_FALSE(CallMsgFilterW(&plain, MSGF_DIALOGBOX));
         dialog.Command(IDM_FOLDER_POPUP);
         dialog.Navigate(kControlPanel, LocationPath(kControlPanel), true);
