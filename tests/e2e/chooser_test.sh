@@ -5,6 +5,8 @@
 # taps go into Skins and Candy, a tap picks Candy.ini and the caption's OK
 # chooses it: the title and the board become Candy's. File > Open... starts
 # again in Candy's folder, and the next start loads Candy without asking.
+# From there File > Open..., Up to My Device, Find "Garden*" from the list's
+# popup, and a tap on Garden.ini among the results chooses Garden.
 set -uo pipefail
 E2E_NAME=chooser
 source "$(dirname "$0")/lib.sh"
@@ -17,6 +19,12 @@ done_x=221; done_y=38
 folder_bar_rect="240x26+0+268"
 file_menu_x=22; file_menu_y=306
 open_item_x=35; open_item_y=257
+# The menu bar's Up button; the list's popup opened by a hold at (120, 200)
+# and its Find... item; the second row of the list.
+up_x=95; up_y=304
+hold_x=120; hold_y=200
+find_item_x=50; find_item_y=188
+second_item_y=126
 
 folder_bar() { convert "$1" -crop "$folder_bar_rect" +repage -format "%#" info:; }
 # The folder bar as it is on the screen now.
@@ -79,6 +87,31 @@ if start_program; then
     title=$(program_title)
     [ "$title" = "VRK - Candy" ] || fail "the next start shows '$title', not the remembered Candy"
     [ "$(folder_bar "$(snap next-start)")" != "$candy_bar" ] || fail "the next start opened the chooser"
+
+    # 5. Find: from My Device, "Garden*" finds the Garden folder and Garden.ini.
+    tap $file_menu_x $file_menu_y
+    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
+    wait_until "the skin chooser to open" dialog_in_front && settle
+    for level in Skins Pebblora "Program Files" "My Device"; do
+        before=$(current_bar)
+        tap $up_x $up_y
+        wait_until "Up to $level" bar_is_not "$before" || break
+    done
+    device_bar=$(folder_bar "$(snap my-device)")
+    xdotool mousemove --window "$desktop" $hold_x $hold_y click 3
+    settle
+    snap find-popup >/dev/null
+    xdotool mousemove --window "$desktop" $find_item_x $find_item_y click 1
+    settle
+    xdotool type --delay 40 'Garden*'
+    snap find-question >/dev/null
+    xdotool key Return
+    wait_until "the Find Result location" bar_is_not "$device_bar" && settle
+    snap find-results >/dev/null
+    tap $first_item_x $second_item_y   # Garden.ini, found after its folder
+    xdotool mousemove --window "$desktop" $done_x $done_y click 1
+    wait_until "the title of the Garden skin" title_is "VRK - Garden" ||
+        echo "  after choosing the found Garden.ini the title is '$(program_title)'"
     stop_program || fail "Ctrl+Q did not end the program"
 fi
 finish
