@@ -636,16 +636,20 @@ TEST_F(FileDialog, AFoundFileIsChosenByItsFullPathAndAFoundFolderOpens) {
 
 TEST_F(FileDialog, NoMatchSaysSoAndTheDialogStaysWhereItWas) {
     File(L"one.txt");
+    Folder(L"sub");
+    File(L"sub\\two.txt");
+    // Files of another type than the dialog's are not found either.
+    request.lpstrFilter = L"INI Files\0*.ini\0";
     for (bool japanese : {false, true}) {
         LangJapanese = japanese;
         std::vector<BoxSeen> seen;
         const INT_PTR end = Run([&](DrivenDialog& dialog) {
             BoxWatcher boxes(IDOK, IsChooserOrFindDialog);
-            FindAnswerer answerer(L"nothing*;*.none");
+            FindAnswerer answerer(L"nothing*;*.none;*.txt");
             dialog.Command(IDM_FOLDER_FIND);
             seen = boxes.Seen();
             EXPECT_EQ(dialog.Where(), folder.Path());
-            EXPECT_EQ(ListText(dialog.view->hwnd, 0, 0), L"one.txt");
+            EXPECT_EQ(ListText(dialog.view->hwnd, 0, 0), L"sub");
             EXPECT_FALSE(dialog.ButtonEnabled(IDM_FOLDER_BACK)) << "nothing to go back to";
         });
         EXPECT_EQ(end, kStayedOpen);
