@@ -363,20 +363,20 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     // the same calls, the same entries.
     std::unique_ptr<FFolderView> twin;
     HWND twinList = MakeTwinList(host, twin);
-    // The columns are fitted while the list is empty, as the view does.
+    // The columns are fitted while the list is empty, in the view's order.
     const int width = NameColumnWidth(widest);
-    start = Clock::now();
-    SendMessageW(twinList, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), width);
-    parts.listColumn = std::min(parts.listColumn, Seconds(start, Clock::now()));
-    start = Clock::now();
-    SendMessageW(twinList, LVM_SETCOLUMNWIDTH, 0, width);
-    parts.nameWidth = std::min(parts.nameWidth, Seconds(start, Clock::now()));
     start = Clock::now();
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
     column.cx = width;
     SendMessageW(twinList, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     parts.nameColumn = std::min(parts.nameColumn, Seconds(start, Clock::now()));
+    start = Clock::now();
+    SendMessageW(twinList, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), width);
+    parts.listColumn = std::min(parts.listColumn, Seconds(start, Clock::now()));
+    start = Clock::now();
+    SendMessageW(twinList, LVM_SETCOLUMNWIDTH, 0, width);
+    parts.nameWidth = std::min(parts.nameWidth, Seconds(start, Clock::now()));
     start = Clock::now();
     InsertAsTheView(twinList, sorted);
     parts.insert = std::min(parts.insert, Seconds(start, Clock::now()));

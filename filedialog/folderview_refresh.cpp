@@ -296,13 +296,15 @@ const wchar_t* FFolderView::ShownText(const ListEntry* entry, wchar_t* buffer) c
 
 void FFolderView::FitNameColumn() {
     const int width = NameColumnWidth(widest);
-    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), width);
-    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, 0, width);
     // Outside Details the control takes a width for column 0 as the List
     // view's column width only; the Name column's own width is set on the
-    // column, so that Details shows the longest name when chosen later.
+    // column, so that Details shows the longest name when chosen later. The
+    // column goes first: Wine's control measures its List view columns
+    // afresh when a column changes, which would undo a width set before.
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
     column.cx = width;
     SendMessageW(hwnd, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(-1), width);
+    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, 0, width);
 }

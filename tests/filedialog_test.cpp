@@ -574,6 +574,12 @@ TEST_F(FileDialog, FindListsNestedMatchesWithTheirFoldersAndBackReturnsInBothLan
                 L"garden notes.txt  (" + top + L"\\Notes)",
             };
             EXPECT_EQ(labels, listed);
+            // List view's columns are as wide as the longest label.
+            int longest = 0;
+            for (const std::wstring& label : labels)
+                longest = std::max(longest, static_cast<int>(SendMessageW(
+                                                list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(label.c_str()))));
+            EXPECT_GE(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), longest);
             // Details shows the bare name and the folder in a column of its own.
             dialog.Command(IDM_VIEW_DETAILS);
             EXPECT_EQ(HeaderText(list, kFolderColumn), c.column);
