@@ -51,9 +51,9 @@ void ForEachFound(const wchar_t* pattern, Step step) {
 //
 // Folders that cannot be read are passed over in silence, and so is every
 // entry whose full path would not fit in kMaxPath units (it is never cut).
-// Each folder is entered once, known by its volume and file index, so that a
-// link leading back up the tree ends instead of running away and no entry
-// is reported twice.
+// A link to a folder (any reparse point; a Unix symbolic link shows as one
+// under Wine) is reported like any entry but not searched: a link back up
+// the tree cannot make the search run away, and no entry is reported twice.
 //
 // `entering` is called with each folder as the search enters it, `found`
 // with the folder and the find data of each match; both on the searching
