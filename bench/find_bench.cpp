@@ -24,7 +24,6 @@
 // waiting for, when a step overruns its limit.
 #include <windows.h>
 #include <commctrl.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -145,10 +144,8 @@ int Walk(const std::wstring& folder, const wchar_t* patterns) {
 }
 
 // The walk with the handheld's find calls (in-ROM files and storage cards
-// laid over what the platform finds), as the search lists each folder;
-// collects the folders in `folders` when given.
-int CeWalk(const std::wstring& folder, const wchar_t* patterns, std::vector<std::wstring>* folders) {
-    if (folders) folders->push_back(folder);
+// laid over what the platform finds), as the search lists each folder.
+int CeWalk(const std::wstring& folder, const wchar_t* patterns) {
     WIN32_FIND_DATAW data;
     HANDLE find = ce::FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return 0;
@@ -156,50 +153,22 @@ int CeWalk(const std::wstring& folder, const wchar_t* patterns, std::vector<std:
     do {
         if (IsDot(data.cFileName)) continue;
         if (MatchFilePatterns(data.cFileName, patterns, L";", false)) ++matches;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            matches += CeWalk(folder + L"\\" + data.cFileName, patterns, folders);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) matches += CeWalk(folder + L"\\" + data.cFileName, patterns);
     } while (ce::FindNextFileW(find, &data));
     ce::FindClose(find);
     return matches;
 }
 
-// What the search does once per folder to know it again: open it and read
-// its file index (`withVolume`: the volume as well, as it does at the root
-// and at links only, for that costs several times more).
-double TimeIdentities(const std::vector<std::wstring>& folders, bool withVolume) {
-    const Clock::time_point start = Clock::now();
-    for (const auto& folder : folders) {
-        HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) continue;
-        if (withVolume) {
-            BY_HANDLE_FILE_INFORMATION info{};
-            GetFileInformationByHandle(handle, &info);
-        } else {
-            IO_STATUS_BLOCK status{};
-            FILE_INTERNAL_INFORMATION index{};
-            NtQueryInformationFile(handle, &status, &index, sizeof(index), FileInternalInformation);
-        }
-        CloseHandle(handle);
-    }
-    return Seconds(start, Clock::now());
-}
-
-// Where the search's own time goes, each part timed apart, best of 3.
+// Where the search's own time goes beyond the plain walk: the handheld's
+// find calls, timed apart, best of 3.
 void PrintSearchParts(const std::wstring& root, const wchar_t* patterns, double walk) {
-    double ceWalk = 1e9, identities = 1e9, withVolumes = 1e9;
-    std::vector<std::wstring> folders;
-    CeWalk(root, patterns, &folders);
+    double ceWalk = 1e9;
     for (int round = 0; round < 3; ++round) {
         const Clock::time_point start = Clock::now();
-        CeWalk(root, patterns, nullptr);
+        CeWalk(root, patterns);
         ceWalk = std::min(ceWalk, Seconds(start, Clock::now()));
-        identities = std::min(identities, TimeIdentities(folders, false));
-        withVolumes = std::min(withVolumes, TimeIdentities(folders, true));
     }
-    std::printf("part walk %.1f ms\npart walk_with_handheld_find_calls %.1f ms\npart folder_identities %.1f ms "
-                "(%zu folders)\npart folder_identities_if_each_asked_its_volume %.1f ms\n",
-                walk * 1000, ceWalk * 1000, identities * 1000, folders.size(), withVolumes * 1000);
+    std::printf("part walk %.1f ms\npart walk_with_handheld_find_calls %.1f ms\n", walk * 1000, ceWalk * 1000);
     std::fflush(stdout);
 }
 
