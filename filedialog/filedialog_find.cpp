@@ -1,5 +1,6 @@
 // The file selection dialog's Find: which tree a location searches, the
 // question, the search behind its progress dialog, the results, and Ctrl+F.
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,14 @@ void FDlgGetFileName::Find() {
         return;
     }
     if (found.empty()) return;
+    if (found.size() >= kMaxFound) {
+        wchar_t text[160];
+        swprintf(text, 160,
+                 ByLanguage(L"More than %u found.\nThe first %u are shown.\nLook for a narrower name\nto see the rest.",
+                            L"%u 件を超えました｡\n最初の %u 件を表示します｡\n残りは名前を絞って\n検索してください｡"),
+                 static_cast<unsigned>(kMaxFound), static_cast<unsigned>(kMaxFound));
+        MessageBoxW(hwnd, text, ByLanguage(L"Find", L"検索"), MB_OK | MB_ICONINFORMATION);
+    }
     view->TakeResults(found);
     // Back returns to where the search started.
     (void)Navigate(kFindResult, LocationPath(kFindResult), true);

@@ -2,10 +2,12 @@
 // question that asks what to look for.
 #include "filedialog/filefind.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
 #include "fileops/walk.h"
+#include "framework/appvalues.h"
 #include "framework/errorbox.h"
 #include "framework/language.h"
 #include "framework/window.h"
@@ -53,6 +55,19 @@ INT_PTR FDlgFindProgress::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 INT_PTR FDlgFindProgress::OnInitDialog(HWND hwnd, UINT, WPARAM, LPARAM) {
     CenterWindow(hwnd);
+    // The template's text fills the whole dialog, Abort included: it ends
+    // above the button here, so that a long path cannot paint over Abort.
+    HWND text = GetDlgItem(hwnd, IDC_FIND_TEXT);
+    HWND abort = GetDlgItem(hwnd, IDCANCEL);
+    RECT textRect{}, abortRect{};
+    if (text && abort && GetWindowRect(text, &textRect) && GetWindowRect(abort, &abortRect)) {
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&textRect), 2);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&abortRect), 2);
+        const LONG bottom = std::min(textRect.bottom, abortRect.top - ScaleY(2));
+        SetWindowPos(text, nullptr, textRect.left + ScaleX(2), textRect.top + ScaleY(2),
+                     textRect.right - textRect.left - ScaleX(4), std::max(0L, bottom - textRect.top - ScaleY(2)),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SetDlgItemTextW(hwnd, IDC_FIND_TEXT, root_);
     SetTimer(hwnd, kFolderTimer, kFolderIntervalMs, nullptr);
     DWORD threadId = 0;
@@ -99,6 +114,7 @@ DWORD WINAPI FDlgFindProgress::WorkerMain(void* self) {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!isFolder && !everyFile && !MatchFilePatterns(data.cFileName, dialog->filter_, L";", false)) return;
         dialog->found.push_back(new FileItem(folder, data));
+        if (dialog->found.size() >= kMaxFound) dialog->stop_ = true;
     };
     bool whole = false;
     try {

@@ -13,6 +13,11 @@
 
 class FileItem;
 
+// The most a search finds: it stops there. More is nothing to look through
+// on a handheld's screen, and the list control takes in items ever more
+// slowly as it fills (tens of seconds past 100,000 under Wine).
+inline constexpr size_t kMaxFound = 10000;
+
 // The progress dialog of one search and the search's state. Its
 // initialisation starts the worker; the worker posts its end and never
 // waits for the dialog, so that the owner can always wait for the worker
@@ -60,10 +65,11 @@ private:
 
 // Searches `root` (a folder path, "\" for the whole device) and every folder
 // below it for `patterns`, files only where they also pass `filter`, behind
-// the progress dialog owned by `owner`.
+// the progress dialog owned by `owner`, until kMaxFound are found.
 // Appends what was found to `found` (the caller owns the items; their type
 // texts are not set). Returns false when the dialog could not be shown;
-// `aborted` tells whether Abort cut the search short.
+// `aborted` tells whether Abort, or the kMaxFound limit, cut the search
+// short.
 bool RunFind(HWND owner, const wchar_t* root, const wchar_t* patterns, const wchar_t* filter,
              std::vector<FileItem*>& found, bool& aborted);
 
