@@ -509,15 +509,16 @@ def classic_background(size=8):
 # sky blue and yellow, which also run from dark to light, each on a shape of
 # its own so that neither hue nor lightness alone has to tell two apart.
 CONTRAST_COLOURS = ((0, 0, 0), (0, 114, 178), (213, 94, 0), (86, 180, 233), (240, 228, 66))
-# Darker than every piece but black, lighter than black: every piece stands
-# off it in lightness, so the board also reads in grey.
+# Darker than every piece but black, which has a light rim: every piece
+# stands off the ground in lightness, so the board also reads in grey.
 CONTRAST_GROUND = (34, 36, 42)
 
 
 def contrast_piece(c, x, y, s, k, lit):
     """Colour k on its shape: circle, square, triangle, the triangle upside
-    down, star. The sizes keep every two outlines apart by a fifth of a cell
-    or more, and a pixel clear of the cell's edge, so neighbours never touch."""
+    down, star. Sized so that any two silhouettes differ in a fifth of the
+    cell or more, and kept a pixel clear of the cell's edge, so neighbours
+    never touch and the cell's edge is all ground."""
     colour = lift(CONTRAST_COLOURS[k], lit) + (255,)
     cx, cy = x + s * 0.5, y + s * 0.5
     near, far = s / 16.0, s - s / 16.0
