@@ -6,7 +6,8 @@
 #
 #   --hires       the 480 x 640 screen at 192 dpi (default: 240 x 320 at 96 dpi)
 #   --ja          Japanese as the system language
-#   --skin NAME   start with the sample skin skins/NAME (e.g. Garden, "Night Sky");
+#   --skin NAME   start with the sample skin skins/NAME (e.g. Garden, "Night Sky",
+#                 Contrast for colour-blind players);
 #                 "none" forgets the remembered skin, so the skin chooser opens
 #   --shot FILE   headless: run under Xvfb, save a screenshot to FILE once the
 #                 program is up, idle and its screen no longer changes

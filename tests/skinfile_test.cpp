@@ -348,7 +348,8 @@ struct Sample {
 };
 const Sample kSamples[] = {
     {L"Classic", 5, 16, true}, {L"Garden", 4, 16, false}, {L"Ocean", 2, 16, false},
-    {L"Candy", 5, 16, false},  {L"Night Sky", 3, 32, false},
+    {L"Candy", 5, 16, false},  {L"Night Sky", 3, 32, false}, {L"Contrast", 5, 16, false},
+    {L"Contrast Large", 5, 32, false},
 };
 
 // The skins/ folder of the source tree, copied beside the tests by the build.

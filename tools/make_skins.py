@@ -503,6 +503,53 @@ def classic_background(size=8):
     return c
 
 
+# ---- Contrast: five shapes in colours made for colour-blind readers -----------------------
+
+# Okabe and Ito's palette for colour-blind readers: black, blue, vermillion,
+# sky blue and yellow, which also run from dark to light, each on a shape of
+# its own so that neither hue nor lightness alone has to tell two apart.
+CONTRAST_COLOURS = ((0, 0, 0), (0, 114, 178), (213, 94, 0), (86, 180, 233), (240, 228, 66))
+# Darker than every piece but black, which has a light rim: every piece
+# stands off the ground in lightness, so the board also reads in grey.
+CONTRAST_GROUND = (34, 36, 42)
+
+
+def contrast_piece(c, x, y, s, k, lit):
+    """Colour k on its shape: circle, square, triangle, the triangle upside
+    down, star. Sized so that any two silhouettes differ in a fifth of the
+    cell or more, and kept a pixel clear of the cell's edge, so neighbours
+    never touch and the cell's edge is all ground."""
+    colour = lift(CONTRAST_COLOURS[k], lit) + (255,)
+    cx, cy = x + s * 0.5, y + s * 0.5
+    near, far = s / 16.0, s - s / 16.0
+    if k == 0:
+        # Black needs a light rim to stand off the dark ground.
+        r, rim = s * 0.38, max(1.0, s / 16.0)
+        ring(c, cx, cy, r - rim, r, (235, 235, 235, 255))
+        c.ellipse(cx, cy, r - rim, r - rim, colour)
+    elif k == 1:
+        c.rect(x + near, y + near, x + far, y + far, colour)
+    elif k == 2:
+        c.polygon([(cx, y + near), (x + far, y + far), (x + near, y + far)], colour)
+    elif k == 3:
+        c.polygon([(cx, y + far), (x + near, y + near), (x + far, y + near)], colour)
+    else:
+        c.polygon(star_points(cx, y + s * 0.52, s * 0.4, s * 0.16), colour)
+
+
+def contrast_background(size=8):
+    return Canvas(size, size, CONTRAST_GROUND + (255,))
+
+
+def contrast_skin(name, cell, comment):
+    folder = skin_folder(name)
+    strip = piece_strip(cell, len(CONTRAST_COLOURS), lambda c, x, y, s: flat(c, x, y, s, CONTRAST_GROUND),
+                        contrast_piece, (150, 150, 160))
+    write_png(os.path.join(folder, "shapes.png"), strip.rgb_rows())
+    write_png(os.path.join(folder, "ground.png"), contrast_background().rgb_rows())
+    write_ini(os.path.join(folder, name + ".ini"), len(CONTRAST_COLOURS), "shapes.png", "ground.png", comment)
+
+
 # ---- The skins --------------------------------------------------------------------------
 
 def skin_folder(name):
@@ -557,6 +604,11 @@ def main():
     write_png(os.path.join(folder, "stars.png"), night_background().rgb_rows())
     write_ini(os.path.join(folder, "Night Sky.ini"), 3, "sky pieces.png", "stars.png",
               "Night Sky: stars, moons and ringed planets in 32-pixel cells for the high-density screen.")
+
+    contrast_skin("Contrast", 16, "Contrast: for colour-blind players, five colours that stay apart, "
+                  "each on a shape of its own.")
+    contrast_skin("Contrast Large", 32, "Contrast Large: the Contrast skin in 32-pixel cells, "
+                  "for the high-density screen.")
 
 
 if __name__ == "__main__":
