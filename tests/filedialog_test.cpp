@@ -471,14 +471,13 @@ TEST_F(FileDialog, AncestorCommandsGoUpTheLocationMenuAndTheLastChangesNothing) 
 // ---- Find -------------------------------------------------------------------------------------
 
 // Answers Find's question when it comes up: records what it was prefilled
-// with, types `patterns` and presses OK. Its timer runs in every modal loop
-// of the thread, the question's own included.
+// with, types the next of `answers` and presses OK; once they are used up,
+// Cancel. Its timer runs in every modal loop of the thread, the question's
+// own included.
 class FindAnswerer {
 public:
-    explicit FindAnswerer(std::wstring patterns) : patterns_(std::move(patterns)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 20, Tick);
-    }
+    explicit FindAnswerer(std::wstring patterns) : answers_{std::move(patterns)} { Start(); }
+    explicit FindAnswerer(std::vector<std::wstring> answers) : answers_(std::move(answers)) { Start(); }
     ~FindAnswerer() {
         KillTimer(nullptr, timer_);
         current_ = nullptr;
@@ -491,6 +490,10 @@ public:
     std::wstring caption;
 
 private:
+    void Start() {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         HWND question = GetActiveWindow();
         HWND edit = question ? GetDlgItem(question, IDC_FIND_NAME) : nullptr;
@@ -500,12 +503,16 @@ private:
         current_->prefilled = text;
         GetWindowTextW(question, text, kMaxPath + 8);
         current_->caption = text;
-        ++current_->asked;
-        SetWindowTextW(edit, current_->patterns_.c_str());
+        const size_t next = static_cast<size_t>(current_->asked++);
+        if (next >= current_->answers_.size()) {
+            SendMessageW(question, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        SetWindowTextW(edit, current_->answers_[next].c_str());
         SendMessageW(question, WM_COMMAND, IDOK, 0);
     }
 
-    std::wstring patterns_;
+    std::vector<std::wstring> answers_;
     UINT_PTR timer_ = 0;
     static inline FindAnswerer* current_ = nullptr;
 };
@@ -731,12 +738,33 @@ TEST_F(FileDialog, FoundEntriesStayTrueAfterRenameAndDelete) {
     });
 }
 
+TEST_F(FileDialog, ANameOf260UnitsIsRefusedAndOf259Searched) {
+    File(L"only.txt");
+    const std::wstring longest(kMaxPath - 1, L'x');
+    const std::wstring tooLong(kMaxPath, L'x');
+    std::vector<BoxSeen> seen;
+    int asked = 0;
+    Run([&](DrivenDialog& dialog) {
+        BoxWatcher boxes(IDOK, IsChooserOrFindDialog);
+        // Too long: refused, asked again; then the longest: searched, nothing found.
+        FindAnswerer answerer(std::vector<std::wstring>{tooLong, longest});
+        dialog.Command(IDM_FOLDER_FIND);
+        asked = answerer.asked;
+        seen = boxes.Seen();
+        EXPECT_EQ(dialog.Where(), folder.Path());
+    });
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, L"The name is too long.");
+    EXPECT_EQ(seen[1].text, L"No files found.");
+}
+
 TEST_F(FileDialog, CtrlFAsksFromTheListAndTheNameBoxAndFindIsGreyWhereNothingIsSearched) {
     File(L"only.txt");
     std::vector<std::vector<std::wstring>> menus;
     Run([&](DrivenDialog& dialog) {
-        // An empty pattern finds every entry below: the one file.
-        FindAnswerer answerer(L"");
+        // An empty pattern finds every entry below: the one file. Asked twice.
+        FindAnswerer answerer(std::vector<std::wstring>{L"", L""});
         for (HWND focus : {dialog.view->hwnd, GetDlgItem(dialog.hwnd, IDC_FILE_NAME)}) {
             // The key as the dialog's own loop hands it to the message filters.
             BYTE keys[256];
