@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "filedialog/filefind.h"
+#include "bench/benchtools.h"
 #include "filedialog/folderview.h"
 #include "fileops/walk.h"
 #include "framework/appvalues.h"
@@ -46,15 +47,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr UINT_PTR kIdleTimer = 1;
+using namespace bench;
 constexpr wchar_t kPattern[] = L"*.wav";
 constexpr wchar_t kEveryEntry[] = L"*";
 constexpr int kTopFolders = 40, kFoldersBelow = 24, kFilesPerFolder = 50;
-
-double Seconds(Clock::time_point start, Clock::time_point end) {
-    return std::chrono::duration<double>(end - start).count();
-}
 
 // ---- The watchdog -----------------------------------------------------------------------------------
 
@@ -124,10 +120,6 @@ std::wstring MakeTree() {
     return root;
 }
 
-bool IsDot(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
 // The baseline: every folder listed with the platform's find calls, each
 // name checked against the pattern; the number of matches.
 int Walk(const std::wstring& folder, const wchar_t* patterns) {
@@ -136,7 +128,7 @@ int Walk(const std::wstring& folder, const wchar_t* patterns) {
     if (find == INVALID_HANDLE_VALUE) return 0;
     int matches = 0;
     do {
-        if (IsDot(data.cFileName)) continue;
+        if (IsDotEntry(data.cFileName)) continue;
         if (MatchFilePatterns(data.cFileName, patterns, L";", false)) ++matches;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) matches += Walk(folder + L"\\" + data.cFileName, patterns);
     } while (FindNextFileW(find, &data));
@@ -152,7 +144,7 @@ int CeWalk(const std::wstring& folder, const wchar_t* patterns) {
     if (find == INVALID_HANDLE_VALUE) return 0;
     int matches = 0;
     do {
-        if (IsDot(data.cFileName)) continue;
+        if (IsDotEntry(data.cFileName)) continue;
         if (MatchFilePatterns(data.cFileName, patterns, L";", false)) ++matches;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) matches += CeWalk(folder + L"\\" + data.cFileName, patterns);
     } while (ce::FindNextFileW(find, &data));
@@ -173,34 +165,9 @@ void PrintSearchParts(const std::wstring& root, const wchar_t* patterns, double 
     std::fflush(stdout);
 }
 
-// The machine's load as the host reports it (through the Z: drive).
-std::string LoadText() {
-    const char* unknown = "load unknown (Z:\\proc\\loadavg cannot be read)";
-    HANDLE file = CreateFileW(L"Z:\\proc\\loadavg", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return unknown;
-    char text[128] = "";
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
-    CloseHandle(file);
-    if (!ok || read == 0) return unknown;
-    text[read] = '\0';
-    float one = 0, five = 0, fifteen = 0;
-    if (std::sscanf(text, "%f %f %f", &one, &five, &fifteen) != 3) return unknown;
-    char line[96];
-    std::snprintf(line, sizeof(line), "load %.2f %.2f %.2f (1, 5, 15 min)", one, five, fifteen);
-    return line;
-}
-
-void PrintLoad(const char* when) {
-    std::printf("%s %s\n", LoadText().c_str(), when);
-    std::fflush(stdout);
-}
-
 // ---- The host and its view ------------------------------------------------------------------------
 
 FFolderView* gView = nullptr;
-Clock::time_point gIdleAt;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY && gView) {
@@ -208,23 +175,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (info->hdr.code == LVN_GETDISPINFOW && info->hdr.hwndFrom == gView->hwnd) gView->OnGetDispInfo(*info);
         return 0;
     }
-    if (message == WM_TIMER && wParam == kIdleTimer) {
-        gIdleAt = Clock::now();
-        KillTimer(window, kIdleTimer);
-        PostQuitMessage(0);
-        return 0;
-    }
+    if (bench::OnIdleTimer(window, message, wParam)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// Serves messages until the idle timer set now has fired.
-void RunUntilIdle(HWND window) {
-    SetTimer(window, kIdleTimer, 1, nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 // The file dialog's view in a shown host window of the device's size,
@@ -411,16 +363,7 @@ double TimeAbort(const std::wstring& root) {
 }  // namespace
 
 int main() {
-    AppInstance = GetModuleHandleW(nullptr);
-    ScreenDpiX = ScreenDpiY = 96;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSW host{};
-    host.lpfnWndProc = HostProc;
-    host.hInstance = AppInstance;
-    host.lpszClassName = L"FindBenchHost";
-    host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&host);
+    SetUpHost(L"FindBenchHost", HostProc);
     CloseHandle(CreateThread(nullptr, 0, WatchdogMain, nullptr, 0, nullptr));
 
     PrintLoad("at the start");

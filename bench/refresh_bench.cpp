@@ -47,7 +47,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchtools.h"
 #include "filedialog/folderview.h"
+#include "fileops/walk.h"
 #include "framework/appvalues.h"
 #include "platform/cestatus.h"
 #include "resources/resource.h"
@@ -56,12 +58,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr UINT_PTR kIdleTimer = 1;
-
-double Seconds(Clock::time_point start, Clock::time_point end) {
-    return std::chrono::duration<double>(end - start).count();
-}
+using namespace bench;
 
 std::wstring Root() {
     wchar_t temp[MAX_PATH];
@@ -89,32 +86,6 @@ std::wstring MakeFolder(int files) {
     return folder;
 }
 
-// The load average as the host reports it, or "load unknown". Under Wine
-// the host's /proc is reached through the Z: drive.
-std::string LoadText() {
-    const char* unknown = "load unknown (Z:\\proc\\loadavg cannot be read)";
-    HANDLE file = CreateFileW(L"Z:\\proc\\loadavg", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return unknown;
-    char text[128] = "";
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
-    CloseHandle(file);
-    if (!ok || read == 0) return unknown;
-    text[read] = '\0';
-    // "1min 5min 15min running/all lastpid": the three averages.
-    float one = 0, five = 0, fifteen = 0;
-    if (std::sscanf(text, "%f %f %f", &one, &five, &fifteen) != 3) return unknown;
-    char line[96];
-    std::snprintf(line, sizeof(line), "load %.2f %.2f %.2f (1, 5, 15 min)", one, five, fifteen);
-    return line;
-}
-
-void PrintLoad(const char* when) {
-    std::printf("%s %s\n", LoadText().c_str(), when);
-    std::fflush(stdout);
-}
-
 int Walk(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
@@ -130,7 +101,6 @@ int Walk(const std::wstring& folder) {
 // ---- The view in a window of the device's size ----------------------------------------------------
 
 FFolderView* gView = nullptr;
-Clock::time_point gIdleAt;
 // The view's answers to LVN_GETDISPINFOW: how many, and their time.
 int gDispInfoCalls = 0;
 double gDispInfoSeconds = 0;
@@ -146,23 +116,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         return 0;
     }
-    if (message == WM_TIMER && wParam == kIdleTimer) {
-        gIdleAt = Clock::now();
-        KillTimer(window, kIdleTimer);
-        PostQuitMessage(0);
-        return 0;
-    }
+    if (bench::OnIdleTimer(window, message, wParam)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// Serves messages until the idle timer set now has fired.
-void RunUntilIdle(HWND window) {
-    SetTimer(window, kIdleTimer, 1, nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 struct ViewTimes {
@@ -245,10 +200,6 @@ int CeWalk(const std::wstring& folder) {
     } while (ce::FindNextFileW(find, &data));
     ce::FindClose(find);
     return found;
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 // The walk with what the view makes of each file found: its item, with the
@@ -594,16 +545,7 @@ double TimePlatformDialog(const std::wstring& folder) {
 // count given after it), with "memory" only the bytes per entry: a quicker
 // look while working on one of them.
 int main(int argc, char** argv) {
-    AppInstance = GetModuleHandleW(nullptr);
-    ScreenDpiX = ScreenDpiY = 96;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSW host{};
-    host.lpfnWndProc = HostProc;
-    host.hInstance = AppInstance;
-    host.lpszClassName = L"RefreshBenchHost";
-    host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&host);
+    SetUpHost(L"RefreshBenchHost", HostProc);
 
     PrintLoad("at the start");
     if (argc > 1 && std::string(argv[1]) == "parts") {

@@ -12,7 +12,8 @@ tritanopia. Images are read through ImageMagick, so BMP, PNG and JPEG alike.
 """
 import math
 import os
-import subprocess
+
+from ppm import read_ppm
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -124,20 +125,8 @@ def smallest_differences(colours):
 
 def read_image(path):
     """(width, height, rows of (r, g, b)) of an image file, as ImageMagick reads it."""
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    rows = [[tuple(data[pos + (y * width + x) * 3:pos + (y * width + x) * 3 + 3]) for x in range(width)]
-            for y in range(height)]
+    width, height, data = read_ppm(path)
+    rows = [[tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)] for y in range(height)]
     return width, height, rows
 
 

@@ -1,22 +1,9 @@
 """Screenshots as pixels for the end-to-end checks, read through ImageMagick."""
-import subprocess
+import os
+import sys
 
-
-def read_ppm(path):
-    """(width, height, RGB bytes) of an image file, as ImageMagick reads it."""
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos:]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from ppm import read_ppm  # noqa: E402,F401  (the checks read pictures through this module)
 
 
 def at(image, x, y):
