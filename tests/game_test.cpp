@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <functional>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -27,6 +27,9 @@
 #include "resources/resource.h"
 #include "skin/imageload.h"
 #include "tests/support/testsupport.h"
+
+// A cursor's cell as a failure message shows it.
+void PrintTo(const CursorCell& cell, std::ostream* out) { *out << "(" << cell.column << ", " << cell.row << ")"; }
 
 namespace {
 
@@ -1306,7 +1309,9 @@ TEST_F(GameTest, AGameEndsByKeysAndItsDialogClosesWithEnter) {
     EXPECT_EQ(board().CountPieces(), 15 * 15) << "a new deal";
     EXPECT_EQ(board().cursor.column, 0) << "the new deal puts the cursor back at the start";
     EXPECT_EQ(board().cursor.row, 0);
-    // The release of the Enter that closed the dialog, then its auto-repeat.
+    // The release of the Enter that closed the dialog, then its auto-repeat,
+    // with a group under the cursor.
+    SetPosition(CornerGroup);
     KeyUp(VK_RETURN);
     KeyDown(VK_RETURN, true);
     EXPECT_EQ(board().MarkedCount(), 0) << "the Enter that closed the dialog marked a group";
