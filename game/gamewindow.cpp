@@ -81,6 +81,16 @@ LRESULT GameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_KILLFOCUS:
         OnKeysLost();
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F10) return DefWindowProcW(hwnd, message, wParam, lParam);
+        OpenMenuByKeys();
+        return 0;
+    case WM_SYSCOMMAND:
+        // Alt alone or Alt with a letter: the system's menu mode finds no
+        // menu of its own here.
+        if ((wParam & 0xFFF0) != SC_KEYMENU) return DefWindowProcW(hwnd, message, wParam, lParam);
+        OpenMenuByKeys();
+        return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -372,6 +382,18 @@ bool GameWindow::OnKeyUp(WPARAM key) {
     press = Press::None;
     EndPress();
     return true;
+}
+
+void GameWindow::OpenMenuByKeys() {
+    HMENU popup = menu.handle ? GetSubMenu(menu.handle, 0) : nullptr;
+    RECT bar;
+    if (!popup || !IsWindowEnabled(hwnd) || !GetWindowRect(menuBar.hwnd, &bar)) return;
+    // Opened from the keyboard, the menu starts on its first item, so that
+    // Enter alone chooses it.
+    PostMessageW(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+    const UINT chosen = TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, bar.left, bar.top,
+                                         hwnd, nullptr);
+    if (chosen) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
 }
 
 void GameWindow::OnKeysLost() {

@@ -48,6 +48,10 @@ private:
     // the cursor. Other keys are left to the caller. True when handled.
     bool OnKeyDown(WPARAM key, LPARAM flags);
     bool OnKeyUp(WPARAM key);
+    // Opens the menu bar's first menu (File) above the bar and carries out
+    // the item chosen there: the bar is a row of buttons that the keyboard
+    // cannot reach, so F10 and Alt open it this way.
+    void OpenMenuByKeys();
     // A press held by the action key is dropped with its marking when the
     // keyboard goes elsewhere, since its release will not come here.
     void OnKeysLost();

@@ -1317,4 +1317,56 @@ TEST_F(GameTest, AGameEndsByKeysAndItsDialogClosesWithEnter) {
     EXPECT_EQ(board().MarkedCount(), 0) << "the Enter that closed the dialog marked a group";
 }
 
+// A main window that answers each menu it opens with `keys`, as a player
+// would; a menu still open five seconds later is ended, so that the test
+// fails instead of waiting.
+class MenuAnsweringWindow : public CountingWindow {
+public:
+    ~MenuAnsweringWindow() override {
+        if (timer) KillTimer(nullptr, timer);
+    }
+    LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_INITMENUPOPUP) {
+            ++menusOpened;
+            for (UINT key : keys) PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+            if (!timer) timer = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+        }
+        return CountingWindow::WindowProc(hwnd, message, wParam, lParam);
+    }
+    std::vector<UINT> keys;
+    int menusOpened = 0;
+    UINT_PTR timer = 0;
+};
+
+TEST_F(GameTest, F10OrAltOpensTheFileMenuWhereTheKeysChooseNewOrTheChooser) {
+    struct Case {
+        const char* how;
+        std::vector<std::pair<UINT, UINT>> press;  // message, key
+        std::vector<UINT> inMenu;
+        WPARAM command;                             // 0: none
+    };
+    const Case cases[] = {
+        /* 0 */ {"F10, Enter", {{WM_SYSKEYDOWN, VK_F10}, {WM_SYSKEYUP, VK_F10}}, {VK_RETURN}, IDM_FILE_NEW},
+        /* 1 */ {"Alt, Down, Enter", {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYUP, VK_MENU}}, {VK_DOWN, VK_RETURN},
+                 IDM_FILE_OPEN},
+        /* 2 */ {"F10, Escape", {{WM_SYSKEYDOWN, VK_F10}, {WM_SYSKEYUP, VK_F10}}, {VK_ESCAPE}, 0},
+    };
+    auto answering = std::make_unique<MenuAnsweringWindow>();
+    MenuAnsweringWindow& window = *answering;
+    ASSERT_TRUE(Open(240, 268, std::move(answering)));
+    for (const Case& c : cases) {
+        window.commands.clear();
+        window.menusOpened = 0;
+        window.keys = c.inMenu;
+        BoxWatcher chooser(IDCANCEL);
+        for (const auto& [message, key] : c.press)
+            SendMessageW(hwnd(), message, key, static_cast<LPARAM>(message == WM_SYSKEYUP ? 0xE0000001u : 0x20000001));
+        EXPECT_EQ(window.menusOpened, 1) << c.how;
+        std::vector<WPARAM> expected;
+        if (c.command) expected.push_back(c.command);
+        EXPECT_EQ(window.commands, expected) << c.how;
+        EXPECT_EQ(chooser.Seen().size(), c.command == IDM_FILE_OPEN ? 1u : 0u) << c.how << ": the chooser";
+    }
+}
+
 }  // namespace
