@@ -15,11 +15,12 @@ constexpr int kBestX = 2;
 constexpr int kScoreX = 160;
 constexpr int kBandY = 2;
 
-// The cursor's frame: a black ring with a white ring inside it, each a
-// sixteenth of the cell (at least a pixel) wide, so that one of the two
-// stands out against any piece or background.
+// The cursor's frame: a black ring with a white ring inside it, so that one
+// of the two stands out against any piece or background. Each is a sixteenth
+// of the cell wide, and at least one 96-dpi pixel, so that small cells on a
+// dense screen keep a frame the eye finds.
 void DrawCursorFrame(HDC dc, int x, int y, int width, int height) {
-    const int ring = std::max(1, width / 16);
+    const int ring = std::max(std::max(1, ScaleX(1)), width / 16);
     const DWORD inks[] = {BLACKNESS, WHITENESS};
     for (int i = 0; i < 2; ++i) {
         const int inset = i * ring;
