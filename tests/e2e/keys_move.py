@@ -111,12 +111,16 @@ def main():
     if problem:
         print(problem, file=sys.stderr)
         sys.exit(1)
-    targets = sorted((abs(c - cursor[0]) + abs(r - cursor[1]), c, r) for c in range(len(board))
-                     for r in range(len(board[0])) if board[c][r] and len(group(board, c, r)) >= 2)
+    # The nearest cell of a group, preferring the top of the group's column
+    # part: a press that acted on a neighbour of the cursor's cell would then
+    # clear another group, or none.
+    targets = sorted((abs(c - cursor[0]) + abs(r - cursor[1]), (c, r + 1) in group(board, c, r), c, r)
+                     for c in range(len(board)) for r in range(len(board[0]))
+                     if board[c][r] and len(group(board, c, r)) >= 2)
     if not targets:
         print("no group left on the board", file=sys.stderr)
         sys.exit(1)
-    _, c, r = targets[0]
+    _, _, c, r = targets[0]
     keys = (["Right"] * max(0, c - cursor[0]) + ["Left"] * max(0, cursor[0] - c) +
             ["Up"] * max(0, r - cursor[1]) + ["Down"] * max(0, cursor[1] - r) + ["Return"])
     after = remove(board, group(board, c, r))
