@@ -3,8 +3,10 @@
 // On the largest board (30 x 32 cells, 5 colours) a typical move is timed:
 // the marking at pen-down and the removal at pen-up, drawing only the cells
 // the board reports, plus the score band. The baseline, measured in the same
-// run on the same surfaces, is the full repaint a paint message does. Prints
-// the times, then one line per measure: "ratio <measure> <ours / baseline>".
+// run on the same surfaces, is the full repaint a paint message does. A
+// cursor step (the two cells it leaves and lands on) is timed against the same
+// baseline. Prints the times, then one line per measure:
+// "ratio <measure> <ours / baseline>".
 #include <windows.h>
 
 #include <chrono>
@@ -97,6 +99,31 @@ int main() {
             ++fulls;
         }
     }
+    // The cursor walks the board row by row, up at each edge and back, as a
+    // held arrow key would; each step is paired with a full repaint.
+    double stepSeconds = 0, stepFullSeconds = 0;
+    long steps = 0;
+    board.Deal();
+    board.MoveCursor(dc, CursorCell{});
+    for (int pass = 0; pass < 4; ++pass)
+        for (int row = 0; row < board.Rows(); ++row)
+            for (int step = 1; step < board.Columns(); ++step) {
+                const int columnStep = row % 2 == 0 ? 1 : -1;
+                const CursorCell to = StepCursor(board.cursor, columnStep, 0, board.Columns(), board.Rows());
+                auto start = Clock::now();
+                board.MoveCursor(dc, to);
+                GdiFlush();
+                stepSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+                ++steps;
+                if (step == board.Columns() - 1) board.MoveCursor(dc, StepCursor(board.cursor, 0, 1, board.Columns(), board.Rows()));
+
+                start = Clock::now();
+                board.ForEachCell(dc);
+                board.ScoreChanged(dc);
+                GdiFlush();
+                stepFullSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+            }
+
     const double move = moveSeconds / moves, full = fullSeconds / fulls, cells = cellsSeconds / moves;
     std::printf("move redraw with score band (30x32, 5 colours): %.1f us per move over %ld moves\n", move * 1e6,
                 moves);
@@ -104,7 +131,12 @@ int main() {
     std::printf("full repaint with score band (baseline):        %.1f us per paint\n", full * 1e6);
     std::printf("full repaint / move redraw:                     %.1fx\n", full / move);
     std::printf("full repaint / changed cells:                   %.1fx\n", full / cells);
+    const double step = stepSeconds / steps, stepFull = stepFullSeconds / steps;
+    std::printf("cursor step (two cells):                        %.1f us per step over %ld steps\n", step * 1e6,
+                steps);
+    std::printf("full repaint beside it (baseline):              %.1f us per paint\n", stepFull * 1e6);
     std::printf("ratio move_vs_full_repaint %.3f\n", move / full);
     std::printf("ratio cells_vs_full_repaint %.3f\n", cells / full);
+    std::printf("ratio cursor_vs_full_repaint %.3f\n", step / stepFull);
     return 0;
 }

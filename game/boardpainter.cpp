@@ -1,6 +1,7 @@
 // Drawing the board and the score band.
 #include "game/boardpainter.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "framework/appvalues.h"
@@ -13,6 +14,24 @@ namespace {
 constexpr int kBestX = 2;
 constexpr int kScoreX = 160;
 constexpr int kBandY = 2;
+
+// The cursor's frame: a black ring with a white ring inside it, so that one
+// of the two stands out against any piece or background. Each is a sixteenth
+// of the cell wide, and at least one 96-dpi pixel, so that small cells on a
+// dense screen keep a frame the eye finds.
+void DrawCursorFrame(HDC dc, int x, int y, int width, int height) {
+    const int ring = std::max(std::max(1, ScaleX(1)), width / 16);
+    const DWORD inks[] = {BLACKNESS, WHITENESS};
+    for (int i = 0; i < 2; ++i) {
+        const int inset = i * ring;
+        const int w = width - 2 * inset, h = height - 2 * inset;
+        if (w <= 0 || h <= 0) return;
+        PatBlt(dc, x + inset, y + inset, w, ring, inks[i]);
+        PatBlt(dc, x + inset, y + inset + h - ring, w, ring, inks[i]);
+        PatBlt(dc, x + inset, y + inset, ring, h, inks[i]);
+        PatBlt(dc, x + inset + w - ring, y + inset, ring, h, inks[i]);
+    }
+}
 
 }  // namespace
 
@@ -82,6 +101,22 @@ void BoardPainter::CellChanged(DrawContext context, int column, int row) {
     } else {
         BitBlt(dc, x, y, cellWidth, cellHeight, pieceDC.Get(), (-v - 1) * cellWidth, cellHeight, SRCCOPY);
     }
+    if (cursorShown && column == cursor.column && row == cursor.row) DrawCursorFrame(dc, x, y, cellWidth, cellHeight);
+}
+
+void BoardPainter::MoveCursor(DrawContext dc, CursorCell to) {
+    const CursorCell from = cursor;
+    const bool wasShown = cursorShown;
+    cursor = to;
+    cursorShown = true;
+    if (wasShown && !(from == to)) CellChanged(dc, from.column, from.row);
+    CellChanged(dc, to.column, to.row);
+}
+
+void BoardPainter::ShowCursor(DrawContext dc, bool show) {
+    if (cursorShown == show) return;
+    cursorShown = show;
+    CellChanged(dc, cursor.column, cursor.row);
 }
 
 void BoardPainter::ScoreChanged(DrawContext context) {

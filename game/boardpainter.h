@@ -9,6 +9,7 @@
 #include "framework/gdi.h"
 #include "framework/paths.h"
 #include "framework/window.h"
+#include "game/boardcursor.h"
 #include "game/gameboard.h"
 
 // The skin the next layout uses. Filled by the skin loader, read by the layout.
@@ -62,7 +63,8 @@ public:
     // Gives the bitmaps back to their owners before the contexts go.
     ~BoardPainter() override;
 
-    // Copies one cell's block from the piece strip or the background layer.
+    // Copies one cell's block from the piece strip or the background layer,
+    // and the cursor's frame over it when the cursor is shown there.
     void CellChanged(DrawContext dc, int column, int row) override;
     // Draws best and current score.
     void ScoreChanged(DrawContext dc) override;
@@ -71,10 +73,21 @@ public:
     // of or below the grid become huge and so fall outside it.
     void CellAt(int x, int y, int& column, int& row) const;
 
+    // Puts the cursor on `to` and shows it, redrawing only the cell it
+    // leaves and the cell it lands on.
+    void MoveCursor(DrawContext dc, CursorCell to);
+    // Shows or hides the cursor where it stands, redrawing that one cell.
+    void ShowCursor(DrawContext dc, bool show);
+    // The cursor back at the start, the bottom left, for a new deal or
+    // layout; drawing is left to the repaint that follows those.
+    void ResetCursor() { cursor = {}; }
+
     // Places a value without drawing it, to set up a known position; the
     // caller keeps the packing invariants and repaints the view.
     using GameBoard::SetCell;
 
+    CursorCell cursor;
+    bool cursorShown = false;
     int left = 0;
     int bottom = 0;
     int cellWidth = 0;

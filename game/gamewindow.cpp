@@ -72,6 +72,25 @@ LRESULT GameWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_COMMAND:
         return OnCommand(hwnd, message, wParam, lParam);
+    case WM_KEYDOWN:
+        if (OnKeyDown(wParam, lParam)) return 0;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KEYUP:
+        if (OnKeyUp(wParam)) return 0;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KILLFOCUS:
+        OnKeysLost();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F10) return DefWindowProcW(hwnd, message, wParam, lParam);
+        OpenMenuByKeys();
+        return 0;
+    case WM_SYSCOMMAND:
+        // Alt alone or Alt with a letter: the system's menu mode finds no
+        // menu of its own here.
+        if ((wParam & 0xFFF0) != SC_KEYMENU) return DefWindowProcW(hwnd, message, wParam, lParam);
+        OpenMenuByKeys();
+        return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -95,6 +114,7 @@ LRESULT GameWindow::OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     switch (CommandId(wParam, lParam)) {
     case IDM_FILE_NEW:
         board.Deal();
+        board.ResetCursor();
         InvalidateRect(board.view.hwnd, nullptr, TRUE);
         return 0;
     case IDM_FILE_OPEN:
@@ -252,6 +272,7 @@ void GameWindow::LayoutBoard() {
     }
 
     board.cellWidth = board.cellHeight = side;
+    board.ResetCursor();
     board.layoutColumns = columns;
     board.layoutRows = rows;
     if (!board.Resize(columns, rows, colours)) {
@@ -276,6 +297,15 @@ LRESULT GameWindow::ViewProc(void* self, HWND hwnd, UINT message, WPARAM wParam,
     case WM_LBUTTONUP:
         window->OnPenUp();
         return 0;
+    case WM_KEYDOWN:
+        if (window->OnKeyDown(wParam, lParam)) return 0;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KEYUP:
+        if (window->OnKeyUp(wParam)) return 0;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KILLFOCUS:
+        window->OnKeysLost();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -289,14 +319,91 @@ void GameWindow::OnViewPaint() {
 }
 
 void GameWindow::OnPenDown(LPARAM position) {
+    if (press == Press::Key) return;
+    press = Press::Pen;
     PlaySoundW(L"Close", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
     FClientDC dc(board.view.hwnd);
+    // The stylus takes over: the cursor hides until the next arrow press.
+    board.ShowCursor(dc.Get(), false);
     int column, row;
     board.CellAt(static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)), column, row);
     board.Select(dc.Get(), column, row);
 }
 
 void GameWindow::OnPenUp() {
+    if (press == Press::Key) return;
+    press = Press::None;
+    EndPress();
+}
+
+bool GameWindow::OnKeyDown(WPARAM key, LPARAM flags) {
+    int columnStep = 0, rowStep = 0;
+    switch (key) {
+    case VK_LEFT: columnStep = -1; break;
+    case VK_RIGHT: columnStep = 1; break;
+    case VK_DOWN: rowStep = -1; break;
+    case VK_UP: rowStep = 1; break;
+    case VK_RETURN: break;
+    default: return false;
+    }
+    // While a question, the chooser or About is up, this window is disabled
+    // and keys that still reach it belong to no move.
+    if (!IsWindowEnabled(hwnd) || board.Columns() == 0 || board.Rows() == 0) return true;
+    FClientDC dc(board.view.hwnd);
+    if (key != VK_RETURN) {
+        // The group stays the one marked when the action key went down.
+        if (press == Press::Key) return true;
+        // The first press shows the cursor where it stands; each later one,
+        // auto-repeats included, moves it one cell.
+        board.MoveCursor(dc.Get(), board.cursorShown ? StepCursor(board.cursor, columnStep, rowStep,
+                                                                  board.Columns(), board.Rows())
+                                                     : board.cursor);
+        return true;
+    }
+    // An auto-repeat is no new press; a press the pen holds keeps it.
+    const bool repeat = (flags & (1L << 30)) != 0;
+    if (repeat || press != Press::None) return true;
+    // Acting at a cell the player cannot see would surprise: a hidden cursor
+    // is only shown.
+    if (!board.cursorShown) {
+        board.ShowCursor(dc.Get(), true);
+        return true;
+    }
+    press = Press::Key;
+    board.Select(dc.Get(), board.cursor.column, board.cursor.row);
+    return true;
+}
+
+bool GameWindow::OnKeyUp(WPARAM key) {
+    if (key != VK_RETURN) return false;
+    // The release of a press this window did not take (the Enter that closed
+    // a dialog) does nothing.
+    if (press != Press::Key) return true;
+    press = Press::None;
+    EndPress();
+    return true;
+}
+
+void GameWindow::OpenMenuByKeys() {
+    HMENU popup = menu.handle ? GetSubMenu(menu.handle, 0) : nullptr;
+    RECT bar;
+    if (!popup || !IsWindowEnabled(hwnd) || !GetWindowRect(menuBar.hwnd, &bar)) return;
+    // Opened from the keyboard, the menu starts on its first item, so that
+    // Enter alone chooses it.
+    PostMessageW(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+    const UINT chosen = TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, bar.left, bar.top,
+                                         hwnd, nullptr);
+    if (chosen) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+}
+
+void GameWindow::OnKeysLost() {
+    if (press != Press::Key) return;
+    press = Press::None;
+    FClientDC dc(board.view.hwnd);
+    board.Unmark(dc.Get());
+}
+
+void GameWindow::EndPress() {
     // A board without cells (a view too small for one) has no game to end.
     if (board.Columns() == 0 || board.Rows() == 0) return;
     if (board.IsGameOver()) {
@@ -306,6 +413,11 @@ void GameWindow::OnPenUp() {
     FClientDC dc(board.view.hwnd);
     board.RemoveMarked(dc.Get());
     board.ScoreChanged(dc.Get());
+    const CursorCell landing = CursorAfterClear(board, board.cursor);
+    if (board.cursorShown)
+        board.MoveCursor(dc.Get(), landing);
+    else
+        board.cursor = landing;
 }
 
 void GameWindow::GameOver() {
@@ -318,6 +430,7 @@ void GameWindow::GameOver() {
     DoModal(dialog, hwnd, LangJapanese ? L"DlgGameOver_J" : L"DlgGameOver_E");
     board.RecordBest();
     board.Deal();
+    board.ResetCursor();
     InvalidateRect(board.view.hwnd, nullptr, TRUE);
 }
 

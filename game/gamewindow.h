@@ -28,20 +28,43 @@ public:
     // Lets the player choose a skin.
     void OpenSkin();
 
-    // The view's messages (paint, pen down, pen up).
+    // The view's messages (paint, pen down, pen up, and keys should the
+    // view hold the focus).
     static LRESULT ViewProc(void* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     BoardPainter board;
 
 private:
+    // Which input holds the press that marked the group: a press by the pen
+    // or the action key ends only with the same input's release, so that one
+    // press never clears two groups nor leaves one marked.
+    enum class Press { None, Pen, Key };
+
     void OnViewPaint();
     void OnPenDown(LPARAM position);
     void OnPenUp();
+    // The arrow keys move the cursor; the action key (Enter, the d-pad's
+    // centre) is pen down when it goes down and pen up when it comes up, at
+    // the cursor. Other keys are left to the caller. True when handled.
+    bool OnKeyDown(WPARAM key, LPARAM flags);
+    bool OnKeyUp(WPARAM key);
+    // Opens the menu bar's first menu (File) above the bar and carries out
+    // the item chosen there: the bar is a row of buttons that the keyboard
+    // cannot reach, so F10 and Alt open it this way.
+    void OpenMenuByKeys();
+    // A press held by the action key is dropped with its marking when the
+    // keyboard goes elsewhere, since its release will not come here.
+    void OnKeysLost();
+    // The end of a press: the game's end, or the marked group's removal and
+    // the cursor's landing.
+    void EndPress();
     // Creates the view, subclasses it and makes the drawing surfaces.
     bool CreateView();
     // Makes the background layer at least `width` x `height`.
     bool EnsureBackgroundLayer(int width, int height);
     void ShowAbout();
+
+    Press press = Press::None;
 };
 
 // The dialog at the end of a game: shows the settled score.

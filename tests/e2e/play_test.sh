@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end: the real program in a 240 x 320 device desktop, started with
-# ./run.sh on a fresh prefix, played with taps as a person would, checked by
-# the pixels on the screen.
+# ./run.sh on a fresh prefix, played with taps and then with keys as a person
+# would, checked by the pixels on the screen.
 set -uo pipefail
 E2E_NAME=play
 source "$(dirname "$0")/lib.sh"
@@ -47,6 +47,26 @@ if [ -n "$changed" ]; then
     [ "$emptied" -gt 0 ] || fail "a removal left every top cell as it was"
 fi
 
-# 3. Ctrl+Q ends the program (and with it the desktop).
+# 3. Keys only: a tap on the score band lets the keyboard in and changes
+# nothing on the board; the first arrow shows the cursor on the bottom-left
+# piece. Then three moves, each walked to the nearest group by arrows and
+# played with Enter, each board checked against the rules.
+tap 120 $((view_top + 10))
+xdotool key Up
+settle
+shot=$(snap keys-0)
+state="$E2E_SHOTS/keys.json"
+strip="$PEBBLORA_ROOT/resources/bitmaps/pieces.bmp"
+for move in 1 2 3; do
+    keys=$(python3 "$E2E_DIR/keys_move.py" plan "$shot" "$strip" 4 $view_top $view_height "$state" 2>&1) ||
+        { fail "before move $move by keys: $keys"; break; }
+    xdotool key --delay 60 $keys
+    settle
+    shot=$(snap "keys-$move")
+    python3 "$E2E_DIR/keys_move.py" check "$shot" "$strip" 4 $view_top $view_height "$state" ||
+        fail "move $move by keys ($keys): the board is not as the rules say ($shot)"
+done
+
+# 4. Ctrl+Q ends the program (and with it the desktop).
 stop_program || fail "Ctrl+Q did not end the program"
 finish
