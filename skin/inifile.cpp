@@ -108,13 +108,13 @@ const IniEntry* FindValue(const IniFile& ini, const char* section, const char* k
 
 }  // namespace
 
-IniEntry::IniEntry(std::string key, std::string value)
-    : key(std::move(key)), value(std::move(value)) {}
+IniEntry::IniEntry(std::string key, std::string value, int line)
+    : key(std::move(key)), value(std::move(value)), line(line) {}
 
 IniEntry::~IniEntry() = default;
 
-IniSection::IniSection(std::string name, std::int32_t keyCaseSensitive)
-    : name(std::move(name)), keyCaseSensitive(keyCaseSensitive) {}
+IniSection::IniSection(std::string name, std::int32_t keyCaseSensitive, int line)
+    : name(std::move(name)), keyCaseSensitive(keyCaseSensitive), line(line) {}
 
 IniSection::~IniSection() = default;
 
@@ -140,29 +140,29 @@ void IniFile::ClearContent() {
 }
 
 // The section named currentSection, appended at the end if it is new.
-IniSection& IniFile::SectionForLoading() {
+IniSection& IniFile::SectionForLoading(int lineNumber) {
     for (auto& section : sections) {
         if (IniCompareNoCase(section->name.c_str(), currentSection) == 0) return *section;
     }
-    sections.push_back(std::make_unique<IniSection>(currentSection, keyCaseSensitive));
+    sections.push_back(std::make_unique<IniSection>(currentSection, keyCaseSensitive, lineNumber));
     return *sections.back();
 }
 
 // Appends what `line` contributes to `section`: a kept blank or comment line,
 // a trimmed key=value pair, or nothing.
-void IniFile::AddLine(IniSection& section, const char* line) {
+void IniFile::AddLine(IniSection& section, const char* line, int lineNumber) {
     if (line[0] == '\0') {
-        section.entries.push_back(std::make_unique<IniEntry>("", ""));
+        section.entries.push_back(std::make_unique<IniEntry>("", "", lineNumber));
         return;
     }
     if (line[0] == '#' || line[0] == ';') {
-        section.entries.push_back(std::make_unique<IniEntry>(std::string(1, line[0]), line));
+        section.entries.push_back(std::make_unique<IniEntry>(std::string(1, line[0]), line, lineNumber));
         return;
     }
     const char* equals = std::strchr(line, '=');
     if (equals == nullptr) return;
     section.entries.push_back(std::make_unique<IniEntry>(
-        TrimmedCopy(line, equals), TrimmedCopy(equals + 1, equals + std::strlen(equals))));
+        TrimmedCopy(line, equals), TrimmedCopy(equals + 1, equals + std::strlen(equals)), lineNumber));
 }
 
 // Replaces the content with that of the file at `path`; 1 if it cannot be opened.
@@ -171,10 +171,12 @@ int IniFile::IniLoad(const wchar_t* path) {
     const FileHolder file = OpenForReading(path);
     if (!file) return 1;
     char line[IniLineSize];
+    int lineNumber = 0;
     while (IniReadLine(line, file.get())) {
+        ++lineNumber;
         // A header line is also an entry line: "[a]=b" adds the key "[a]".
         if (line[0] == '[') ParseSectionName(line, currentSection);
-        AddLine(SectionForLoading(), line);
+        AddLine(SectionForLoading(lineNumber), line, lineNumber);
     }
     return 0;
 }

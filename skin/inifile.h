@@ -36,17 +36,20 @@ inline constexpr std::size_t IniLineSize = 256;
 // One key=value pair, or a kept comment or blank line.
 class IniEntry {
 public:
-    IniEntry(std::string key, std::string value);
+    IniEntry(std::string key, std::string value, int line = 0);
     virtual ~IniEntry();
 
     std::string key;
     std::string value;
+    // The line it was read from, counting from 1 as IniReadLine splits the
+    // file (a line over 255 bytes counts as more than one); 0 when not read.
+    int line;
 };
 
 // A named section with its entries in file order.
 class IniSection {
 public:
-    IniSection(std::string name, std::int32_t keyCaseSensitive);
+    IniSection(std::string name, std::int32_t keyCaseSensitive, int line = 0);
     virtual ~IniSection();
 
     // First entry whose key matches (byte-exact or ASCII-caseless by
@@ -55,6 +58,8 @@ public:
 
     std::string name;
     std::int32_t keyCaseSensitive;
+    // Line of its first header, or of its first line for the section "".
+    int line;
     FList<std::unique_ptr<IniEntry>> entries;
 };
 
@@ -94,8 +99,8 @@ public:
 
 private:
     void ClearContent();
-    IniSection& SectionForLoading();
-    void AddLine(IniSection& section, const char* line);
+    IniSection& SectionForLoading(int lineNumber);
+    void AddLine(IniSection& section, const char* line, int lineNumber);
 };
 
 // Reads one line of at most 255 bytes (CR bytes count but are not stored)
