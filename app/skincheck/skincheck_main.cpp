@@ -1,6 +1,8 @@
 // skincheck [--ja] SKIN.ini...: checks each skin file and prints one line per
 // problem, then a summary. Exit status 0 clean, 1 warnings only, 2 errors
 // (also for a command line without a skin).
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -57,6 +59,9 @@ int Run(int argc, wchar_t** argv) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // LF line ends: the lines are read on the Linux side, and by editors
+    // that would show a stray CR.
+    _setmode(_fileno(stdout), _O_BINARY);
     try {
         return Run(argc, argv);
     } catch (const std::exception& failure) {
