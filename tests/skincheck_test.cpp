@@ -99,6 +99,19 @@ const BrokenSkin kBrokenSkins[] = {
                "will not find it"},
               1},
     /* 13 */ {"undecodable.ini", {"7: error: image 'broken.png' cannot be decoded as a picture"}, 2},
+    /* 14 */ {"absolute-path.ini",
+              {"7: warning: 'C:\\My Skins\\grey.bmp' is an absolute path or names a drive: the game looks for "
+               "images beside the skin file only, so name the file as it lies there",
+               "7: error: image 'C:\\My Skins\\grey.bmp' does not exist"},
+              2},
+    /* 15 */ {"one-piece-strip.ini",
+              {"6: error: the piece strip is 16 x 32 pixels: two rows of square cells, each half the height, "
+               "with at least 2 pieces are needed; the game shows its own pieces instead"},
+              2},
+    /* 16 */ {"short-strip.ini",
+              {"6: error: the piece strip holds 3 pieces of 16 pixels, fewer than num=5; the game plays with 3 "
+               "colours"},
+              2},
 };
 
 std::string Summary(int skins, int errors, int warnings) {

@@ -168,13 +168,23 @@ std::wstring CaseOnlyMatch(const wchar_t* path) {
     return match;
 }
 
-void CheckImage(const IniSection& images, const char* key, const wchar_t* folder, ProblemList& out) {
+// A name that starts at a root or a drive: the game joins it to the skin's
+// folder like any other name, so it is never found where its author meant.
+bool IsAbsoluteName(const wchar_t* name) {
+    return name[0] == L'\\' || name[0] == L'/' || (name[0] != L'\0' && name[1] == L':');
+}
+
+// Checks the image named by IMAGES/`key` as ReadSkinFile and the layout would
+// find and load it. Returns its entry and sets `width` and `height` when it
+// decodes; null otherwise.
+const IniEntry* CheckImage(const IniSection& images, const char* key, const wchar_t* folder, int& width,
+                           int& height, ProblemList& out) {
     const IniEntry* entry = images.FindEntry(key);
     const std::wstring wideKey = Widen(key);
     if (entry == nullptr) {
         out.Error(images.line, L"[IMAGES] has no " + Quoted(wideKey) + L" key: name the picture file",
                   L"[IMAGES] に " + Quoted(wideKey) + L" キーがありません: 画像ファイル名を書いてください");
-        return;
+        return nullptr;
     }
     // The same steps as ReadSkinFile: ANSI bytes to text, quotes off, joined
     // to the skin's folder.
@@ -186,17 +196,23 @@ void CheckImage(const IniSection& images, const char* key, const wchar_t* folder
     wchar_t path[kMaxPath];
     if (unquoted[0] == L'\0') {
         out.Error(entry->line, wideKey + L"= names no file", wideKey + L"= にファイル名がありません");
-        return;
+        return nullptr;
     }
+    if (IsAbsoluteName(unquoted))
+        out.Warning(entry->line,
+                    Quoted(unquoted) + L" is an absolute path or names a drive: the game looks for images "
+                                       L"beside the skin file only, so name the file as it lies there",
+                    Quoted(unquoted) + L" は絶対パスかドライブ名を含んでいます。ゲームは画像をスキンファイルと"
+                                       L"同じフォルダでしか探さないので、そこにあるファイル名で書いてください");
     if (!JoinPath(path, folder, unquoted)) {
         out.Error(entry->line, L"the path of " + Quoted(unquoted) + L" is longer than 259 characters",
                   Quoted(unquoted) + L" のパスが 259 文字を超えています");
-        return;
+        return nullptr;
     }
     if (!PathExists(path)) {
         out.Error(entry->line, L"image " + Quoted(unquoted) + L" does not exist",
                   L"画像 " + Quoted(unquoted) + L" がありません");
-        return;
+        return nullptr;
     }
     const std::wstring caseMatch = CaseOnlyMatch(path);
     if (!caseMatch.empty())
@@ -209,9 +225,38 @@ void CheckImage(const IniSection& images, const char* key, const wchar_t* folder
     if (bitmap == nullptr) {
         out.Error(entry->line, L"image " + Quoted(unquoted) + L" cannot be decoded as a picture",
                   L"画像 " + Quoted(unquoted) + L" を画像として読み込めません");
+        return nullptr;
+    }
+    const bool sized = GetBitmapSize(bitmap, width, height);
+    DeleteObject(bitmap);
+    return sized ? entry : nullptr;
+}
+
+// The piece strip as the layout cuts it: two rows of square cells, so the
+// cell side is half the height, one column per colour.
+void CheckPieceStrip(const IniFile& ini, const IniEntry& entry, int width, int height, ProblemList& out) {
+    const int side = height / 2;
+    const int pieces = side >= 1 ? width / side : 0;
+    if (pieces < 2) {
+        out.Error(entry.line,
+                  L"the piece strip is " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
+                      L" pixels: two rows of square cells, each half the height, with at least 2 pieces are "
+                      L"needed; the game shows its own pieces instead",
+                  L"駒の画像は " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
+                      L" ピクセルです: 高さの半分を一辺とする正方形のマスが 2 段、駒は 2 個以上必要です。"
+                      L"ゲームは内蔵の駒を使います");
         return;
     }
-    DeleteObject(bitmap);
+    int colours = 0;
+    if (!ini.IniGetInt("PEBBLORA", "num", colours) || colours < kMinColours || colours > kMaxColours) return;
+    if (pieces < colours)
+        out.Error(entry.line,
+                  L"the piece strip holds " + std::to_wstring(pieces) + L" pieces of " + std::to_wstring(side) +
+                      L" pixels, fewer than num=" + std::to_wstring(colours) + L"; the game plays with " +
+                      std::to_wstring(pieces) + L" colours",
+                  L"駒の画像には " + std::to_wstring(side) + L" ピクセルの駒が " + std::to_wstring(pieces) +
+                      L" 個しかなく、num=" + std::to_wstring(colours) + L" より少ないため、ゲームは " +
+                      std::to_wstring(pieces) + L" 色で遊びます");
 }
 
 }  // namespace
@@ -257,8 +302,11 @@ std::vector<SkinProblem> CheckSkin(const wchar_t* path) {
         wchar_t folder[kMaxPath];
         std::wmemcpy(folder, path, wcsnlen(path, kMaxPath) + 1);
         RemoveFileName(folder);
-        CheckImage(*images, "piece", folder, out);
-        CheckImage(*images, "background", folder, out);
+        int width = 0;
+        int height = 0;
+        if (const IniEntry* piece = CheckImage(*images, "piece", folder, width, height, out))
+            CheckPieceStrip(ini, *piece, width, height, out);
+        (void)CheckImage(*images, "background", folder, width, height, out);
     }
     std::stable_sort(out.problems.begin(), out.problems.end(),
                      [](const SkinProblem& a, const SkinProblem& b) { return a.line < b.line; });
