@@ -109,7 +109,7 @@ const BrokenSkin kBrokenSkins[] = {
                "with at least 2 pieces are needed; the game shows its own pieces instead"},
               2},
     /* 16 */ {"short-strip.ini",
-              {"6: error: the piece strip holds 3 pieces of 16 pixels, fewer than num=5; the game plays with 3 "
+              {"6: error: the piece strip holds 3 pieces of 16 pixels, fewer than num=4; the game plays with 3 "
                "colours"},
               2},
 };
