@@ -136,6 +136,7 @@ IniFile::~IniFile() = default;
 // Empties the sections and resets the section being filled.
 void IniFile::ClearContent() {
     sections.clear();
+    longLines.clear();
     currentSection[0] = '\0';
 }
 
@@ -172,8 +173,15 @@ int IniFile::IniLoad(const wchar_t* path) {
     if (!file) return 1;
     char line[IniLineSize];
     int lineNumber = 0;
-    while (IniReadLine(line, file.get())) {
-        ++lineNumber;
+    bool cut = false;
+    bool continued = false;
+    while (IniReadLine(line, file.get(), &cut)) {
+        if (!continued) ++lineNumber;
+        // A line of exactly 255 bytes is cut before its LF, which then reads
+        // as an empty rest: only a rest with text in it makes a long line.
+        const bool longLine = continued && line[0] != '\0';
+        if (longLine && (longLines.empty() || longLines.back() != lineNumber)) longLines.push_back(lineNumber);
+        continued = cut;
         // A header line is also an entry line: "[a]=b" adds the key "[a]".
         if (line[0] == '[') ParseSectionName(line, currentSection);
         AddLine(SectionForLoading(lineNumber), line, lineNumber);
@@ -208,7 +216,7 @@ bool IniFile::IniGetString(const char* section, const char* key, char* buffer,
     return true;
 }
 
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file) {
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, bool* cut) {
     std::size_t consumed = 0;
     std::size_t stored = 0;
     bool readAny = false;
@@ -221,6 +229,7 @@ bool IniReadLine(char (&line)[IniLineSize], std::FILE* file) {
         if (c != '\r') line[stored++] = static_cast<char>(c);
     }
     line[stored] = '\0';
+    if (cut != nullptr) *cut = consumed == IniLineSize - 1;
     return readAny;
 }
 

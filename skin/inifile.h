@@ -41,8 +41,8 @@ public:
 
     std::string key;
     std::string value;
-    // The line it was read from, counting from 1 as IniReadLine splits the
-    // file (a line over 255 bytes counts as more than one); 0 when not read.
+    // The line of the file it was read from, counting from 1; the rest of a
+    // line over 255 bytes keeps that line's number. 0 when not read.
     int line;
 };
 
@@ -96,6 +96,8 @@ public:
     std::int32_t keyCaseSensitive;
     // Sections in order of first appearance.
     FList<std::unique_ptr<IniSection>> sections;
+    // Lines of the file over 255 bytes, which were read as more than one.
+    FList<int> longLines;
 
 private:
     void ClearContent();
@@ -105,8 +107,10 @@ private:
 
 // Reads one line of at most 255 bytes (CR bytes count but are not stored)
 // into `line`, without its LF or 0x1A, and terminates it. False at end of
-// file when no byte was read for this line.
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file);
+// file when no byte was read for this line. `cut`, when given, tells whether
+// reading stopped at the 255 bytes, so that what follows is the rest of the
+// same line in the file.
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, bool* cut = nullptr);
 
 // Byte-wise comparison with "A"-"Z" folded to "a"-"z" and no other folding;
 // the difference of the first unequal folded bytes, 0 when equal.

@@ -79,9 +79,12 @@ const BrokenSkin kBrokenSkins[] = {
     /* 2 */ {"no-header.ini", {"1: error: no [PEBBLORA] section: the game needs one with ver= and num="}, 2},
     /* 3 */ {"no-images.ini", {"1: error: no [IMAGES] section: the game needs one with piece= and background="}, 2},
     /* 4 */ {"no-ver.ini", {"1: error: [PEBBLORA] has no 'ver' key: write ver=1"}, 2},
-    /* 5 */ {"no-background.ini", {"5: error: [IMAGES] has no 'background' key: name the picture file"}, 2},
+    /* 5 */ {"no-background.ini", {"5: error: [IMAGES] has no 'background' key: name the picture file, or the game keeps the one "
+                                    "of the skin loaded before"},
+             2},
     /* 6 */ {"misspelt-key.ini",
-             {"5: error: [IMAGES] has no 'piece' key: name the picture file",
+             {"5: error: [IMAGES] has no 'piece' key: name the picture file, or the game keeps the one of the "
+              "skin loaded before",
               "6: warning: unknown key 'Piece' in [IMAGES] is ignored; did you mean 'piece'?"},
              2},
     /* 7 */ {"misspelt-section.ini",
@@ -112,6 +115,15 @@ const BrokenSkin kBrokenSkins[] = {
               {"6: error: the piece strip holds 3 pieces of 16 pixels, fewer than num=4; the game plays with 3 "
                "colours"},
               2},
+    /* 17 */ {"long-line.ini",
+              {"1: error: the line is longer than 255 bytes; the game reads the rest as a line of its own",
+               "4: error: num=7 is not a colour count from 2 to 5; the game would play with 4"},
+              2},
+    /* 18 */ {"line-of-255.ini", {}, 0},
+    /* 19 */ {"long-image-name.ini",
+              {"7: error: the path of '" + std::string(236, 'a') + ".bmp' is longer than 259 characters"},
+              2},
+    /* 20 */ {"clean.ini", {}, 0},
 };
 
 std::string Summary(int skins, int errors, int warnings) {
@@ -148,7 +160,7 @@ TEST(SkinCheck, EverySkinOnTheCommandLineIsReportedAndTheWorstDecidesTheStatus) 
 
 TEST(SkinCheck, JaGivesTheTextsInJapaneseAndKeepsTheEditorWords) {
     const CheckRun run = RunChecker(L"--ja " + Fixture("misspelt-key.ini"));
-    EXPECT_EQ(kFixtures + "/misspelt-key.ini:5: error: [IMAGES] に 'piece' キーがありません: 画像ファイル名を書いてください\n" +
+    EXPECT_EQ(kFixtures + "/misspelt-key.ini:5: error: [IMAGES] に 'piece' キーがありません: 画像ファイル名を書いてください。ないと前に読んだスキンの画像が残ります\n" +
                   kFixtures + "/misspelt-key.ini:6: warning: [IMAGES] の不明なキー 'Piece' は無視されます（'piece' のことですか？）\n" +
                   "1 個のスキンを検査しました: エラー 1 件、警告 1 件\n",
               run.output);

@@ -182,8 +182,13 @@ const IniEntry* CheckImage(const IniSection& images, const char* key, const wcha
     const IniEntry* entry = images.FindEntry(key);
     const std::wstring wideKey = Widen(key);
     if (entry == nullptr) {
-        out.Error(images.line, L"[IMAGES] has no " + Quoted(wideKey) + L" key: name the picture file",
-                  L"[IMAGES] に " + Quoted(wideKey) + L" キーがありません: 画像ファイル名を書いてください");
+        // The game keeps the path the skin before left, so such a skin may
+        // even load, with another skin's picture.
+        out.Error(images.line,
+                  L"[IMAGES] has no " + Quoted(wideKey) +
+                      L" key: name the picture file, or the game keeps the one of the skin loaded before",
+                  L"[IMAGES] に " + Quoted(wideKey) +
+                      L" キーがありません: 画像ファイル名を書いてください。ないと前に読んだスキンの画像が残ります");
         return nullptr;
     }
     // The same steps as ReadSkinFile: ANSI bytes to text, quotes off, joined
@@ -292,6 +297,9 @@ std::vector<SkinProblem> CheckSkin(const wchar_t* path) {
                   L"テキストファイルではありません。スキンは INI テキストファイルです");
         return out.problems;
     }
+    for (const int line : ini.longLines)
+        out.Error(line, L"the line is longer than 255 bytes; the game reads the rest as a line of its own",
+                  L"行が 255 バイトを超えています。ゲームは残りを別の行として読みます");
     CheckNames(ini, out);
     CheckHeader(ini, out);
     const IniSection* images = ini.FindSection("IMAGES");
