@@ -172,19 +172,19 @@ int IniFile::IniLoad(const wchar_t* path) {
     const FileHolder file = OpenForReading(path);
     if (!file) return 1;
     char line[IniLineSize];
-    int lineNumber = 0;
+    int lineNumber = 1;
+    IniLineEnd end = IniLineEnd::Newline;
     bool cut = false;
-    bool continued = false;
-    while (IniReadLine(line, file.get(), &cut)) {
-        if (!continued) ++lineNumber;
+    while (IniReadLine(line, file.get(), &end)) {
         // A line of exactly 255 bytes is cut before its LF, which then reads
         // as an empty rest: only a rest with text in it makes a long line.
-        const bool longLine = continued && line[0] != '\0';
-        if (longLine && (longLines.empty() || longLines.back() != lineNumber)) longLines.push_back(lineNumber);
-        continued = cut;
+        if (cut && line[0] != '\0' && (longLines.empty() || longLines.back() != lineNumber))
+            longLines.push_back(lineNumber);
         // A header line is also an entry line: "[a]=b" adds the key "[a]".
         if (line[0] == '[') ParseSectionName(line, currentSection);
         AddLine(SectionForLoading(lineNumber), line, lineNumber);
+        cut = end == IniLineEnd::Cut;
+        if (end == IniLineEnd::Newline) ++lineNumber;
     }
     return 0;
 }
@@ -216,20 +216,27 @@ bool IniFile::IniGetString(const char* section, const char* key, char* buffer,
     return true;
 }
 
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, bool* cut) {
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, IniLineEnd* end) {
     std::size_t consumed = 0;
     std::size_t stored = 0;
     bool readAny = false;
+    IniLineEnd ending = IniLineEnd::Cut;
     while (consumed < IniLineSize - 1) {
         const int c = std::fgetc(file);
-        if (c == EOF) break;
+        if (c == EOF) {
+            ending = IniLineEnd::EndOfFile;
+            break;
+        }
         readAny = true;
-        if (c == '\n' || c == LineEndMark) break;
+        if (c == '\n' || c == LineEndMark) {
+            ending = c == '\n' ? IniLineEnd::Newline : IniLineEnd::Mark;
+            break;
+        }
         ++consumed;
         if (c != '\r') line[stored++] = static_cast<char>(c);
     }
     line[stored] = '\0';
-    if (cut != nullptr) *cut = consumed == IniLineSize - 1;
+    if (end != nullptr) *end = ending;
     return readAny;
 }
 

@@ -41,8 +41,9 @@ public:
 
     std::string key;
     std::string value;
-    // The line of the file it was read from, counting from 1; the rest of a
-    // line over 255 bytes keeps that line's number. 0 when not read.
+    // The line of the file it was read from, counting LFs from 1 as an
+    // editor does: the rest of a line over 255 bytes, or after a 0x1A, keeps
+    // that line's number. 0 when not read.
     int line;
 };
 
@@ -105,12 +106,15 @@ private:
     void AddLine(IniSection& section, const char* line, int lineNumber);
 };
 
+// What ended a line IniReadLine read.
+enum class IniLineEnd { Newline, Mark, Cut, EndOfFile };
+
 // Reads one line of at most 255 bytes (CR bytes count but are not stored)
 // into `line`, without its LF or 0x1A, and terminates it. False at end of
-// file when no byte was read for this line. `cut`, when given, tells whether
-// reading stopped at the 255 bytes, so that what follows is the rest of the
-// same line in the file.
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, bool* cut = nullptr);
+// file when no byte was read for this line. `end`, when given, says what
+// ended it: after Cut, the next read gives the rest of the same line of the
+// file; after Mark, the rest of the same line of the file after the 0x1A.
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, IniLineEnd* end = nullptr);
 
 // Byte-wise comparison with "A"-"Z" folded to "a"-"z" and no other folding;
 // the difference of the first unequal folded bytes, 0 when equal.
