@@ -193,4 +193,15 @@ TEST(SkinCheck, EveryShippedSkinPassesWithoutAnErrorOrWarning) {
     EXPECT_EQ(0, run.status);
 }
 
+TEST(SkinCheck, ASkinPathOf260UnitsIsReportedNotCut) {
+    // The last unit is what a cut would lose: 259 units fit, 260 do not.
+    const std::string path = kFixtures + "/" + std::string(260 - kFixtures.size() - 5, 'p') + ".ini";
+    ASSERT_EQ(260u, path.size());
+    const CheckRun run = RunChecker(L"\"" + Widen(path) + L"\"");
+    EXPECT_EQ(path + ":1: error: the skin's path is longer than 259 characters; the game cannot load it\n" +
+                  "1 skin checked: 1 error, 0 warnings\n",
+              run.output);
+    EXPECT_EQ(2, run.status);
+}
+
 }  // namespace
