@@ -13,10 +13,17 @@
 
 namespace {
 
-// UTF-8 on stdout whatever the console's code page, so that a terminal or a
-// pipe on the Linux side reads the Japanese texts as they are.
+// A Windows console gets the text as text, whatever its code page; a file or
+// a pipe (a terminal on the Linux side) gets UTF-8, so that the Japanese texts
+// read as they are.
 void PrintLine(const std::wstring& text) {
     const std::wstring line = text + L"\n";
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(output, &mode) &&
+        WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+        return;
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
                                           nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
