@@ -124,6 +124,8 @@ const BrokenSkin kBrokenSkins[] = {
               {"7: error: the path of '" + std::string(236, 'a') + ".bmp' is longer than 259 characters"},
               2},
     /* 20 */ {"clean.ini", {}, 0},
+    /* 21 */ {"no-num.ini", {"1: error: [PEBBLORA] has no 'num' key: write the number of piece colours, 2 to 5"}, 2},
+    /* 22 */ {"empty-name.ini", {"6: error: piece= names no file"}, 2},
 };
 
 std::string Summary(int skins, int errors, int warnings) {
