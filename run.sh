@@ -3,6 +3,7 @@
 # it in a device-sized Wine virtual desktop.
 #
 #   ./run.sh [--hires] [--ja] [--skin NAME] [--shot FILE] [--wait SECONDS]
+#   ./run.sh [--ja] --check-skin SKIN.ini...
 #
 #   --hires       the 480 x 640 screen at 192 dpi (default: 240 x 320 at 96 dpi)
 #   --ja          Japanese as the system language
@@ -12,6 +13,8 @@
 #   --shot FILE   headless: run under Xvfb, save a screenshot to FILE once the
 #                 program is up, idle and its screen no longer changes
 #   --wait N      seconds to wait more before the screenshot (default 0)
+#   --check-skin  checks the skin files named after it and prints one line per
+#                 problem (see docs/skins.md); exit 0 clean, 1 warnings, 2 errors
 #
 # Without a display, ./run.sh says so and takes a screenshot instead.
 # The Wine prefix and the device folder live in $PEBBLORA_RUN_DIR (default
@@ -20,9 +23,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
-hires=0; japanese=0; skin=""; shot=""; wait_seconds=0
+hires=0; japanese=0; skin=""; shot=""; wait_seconds=0; check_skin=0
 while [ $# -gt 0 ]; do
     case "$1" in
+        --check-skin) check_skin=1; shift; break ;;
         --hires) hires=1 ;;
         --ja) japanese=1 ;;
         --skin) skin=$2; shift ;;
@@ -33,6 +37,23 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
+
+# The checker runs in the caller's folder, so that the paths given and the
+# paths printed are the same; the build's messages go to stderr, away from
+# the checker's lines.
+if [ $check_skin -eq 1 ]; then
+    export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
+    source "$root/tools/install-deps.sh"
+    pebblora_install_deps >&2 || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 2; }
+    pebblora_build "$root" "$PEBBLORA_BUILD" skincheck imgdecmp >&2 ||
+        { echo "run.sh: building the skin checker failed (see the compiler's messages above)" >&2; exit 2; }
+    export WINEPREFIX="${PEBBLORA_RUN_DIR:-$PEBBLORA_BUILD}/wineprefix"
+    source "$root/tools/wine-env.sh"
+    pebblora_ensure_prefix >&2 || exit 2
+    args=()
+    [ $japanese -eq 1 ] && args+=(--ja)
+    exec wine "$PEBBLORA_BUILD/app/skincheck.exe" "${args[@]}" "$@"
+fi
 
 if [ -n "$skin" ] && [ "$skin" != none ] && [ ! -f "$root/skins/$skin/$skin.ini" ]; then
     echo "run.sh: no sample skin \"$skin\"; there are:" $(cd "$root/skins" && ls -d */ | tr -d /) >&2

@@ -108,13 +108,13 @@ const IniEntry* FindValue(const IniFile& ini, const char* section, const char* k
 
 }  // namespace
 
-IniEntry::IniEntry(std::string key, std::string value)
-    : key(std::move(key)), value(std::move(value)) {}
+IniEntry::IniEntry(std::string key, std::string value, int line)
+    : key(std::move(key)), value(std::move(value)), line(line) {}
 
 IniEntry::~IniEntry() = default;
 
-IniSection::IniSection(std::string name, std::int32_t keyCaseSensitive)
-    : name(std::move(name)), keyCaseSensitive(keyCaseSensitive) {}
+IniSection::IniSection(std::string name, std::int32_t keyCaseSensitive, int line)
+    : name(std::move(name)), keyCaseSensitive(keyCaseSensitive), line(line) {}
 
 IniSection::~IniSection() = default;
 
@@ -136,33 +136,34 @@ IniFile::~IniFile() = default;
 // Empties the sections and resets the section being filled.
 void IniFile::ClearContent() {
     sections.clear();
+    longLines.clear();
     currentSection[0] = '\0';
 }
 
 // The section named currentSection, appended at the end if it is new.
-IniSection& IniFile::SectionForLoading() {
+IniSection& IniFile::SectionForLoading(int lineNumber) {
     for (auto& section : sections) {
         if (IniCompareNoCase(section->name.c_str(), currentSection) == 0) return *section;
     }
-    sections.push_back(std::make_unique<IniSection>(currentSection, keyCaseSensitive));
+    sections.push_back(std::make_unique<IniSection>(currentSection, keyCaseSensitive, lineNumber));
     return *sections.back();
 }
 
 // Appends what `line` contributes to `section`: a kept blank or comment line,
 // a trimmed key=value pair, or nothing.
-void IniFile::AddLine(IniSection& section, const char* line) {
+void IniFile::AddLine(IniSection& section, const char* line, int lineNumber) {
     if (line[0] == '\0') {
-        section.entries.push_back(std::make_unique<IniEntry>("", ""));
+        section.entries.push_back(std::make_unique<IniEntry>("", "", lineNumber));
         return;
     }
     if (line[0] == '#' || line[0] == ';') {
-        section.entries.push_back(std::make_unique<IniEntry>(std::string(1, line[0]), line));
+        section.entries.push_back(std::make_unique<IniEntry>(std::string(1, line[0]), line, lineNumber));
         return;
     }
     const char* equals = std::strchr(line, '=');
     if (equals == nullptr) return;
     section.entries.push_back(std::make_unique<IniEntry>(
-        TrimmedCopy(line, equals), TrimmedCopy(equals + 1, equals + std::strlen(equals))));
+        TrimmedCopy(line, equals), TrimmedCopy(equals + 1, equals + std::strlen(equals)), lineNumber));
 }
 
 // Replaces the content with that of the file at `path`; 1 if it cannot be opened.
@@ -171,10 +172,19 @@ int IniFile::IniLoad(const wchar_t* path) {
     const FileHolder file = OpenForReading(path);
     if (!file) return 1;
     char line[IniLineSize];
-    while (IniReadLine(line, file.get())) {
+    int lineNumber = 1;
+    IniLineEnd end = IniLineEnd::Newline;
+    bool cut = false;
+    while (IniReadLine(line, file.get(), &end)) {
+        // A line of exactly 255 bytes is cut before its LF, which then reads
+        // as an empty rest: only a rest with text in it makes a long line.
+        if (cut && line[0] != '\0' && (longLines.empty() || longLines.back() != lineNumber))
+            longLines.push_back(lineNumber);
         // A header line is also an entry line: "[a]=b" adds the key "[a]".
         if (line[0] == '[') ParseSectionName(line, currentSection);
-        AddLine(SectionForLoading(), line);
+        AddLine(SectionForLoading(lineNumber), line, lineNumber);
+        cut = end == IniLineEnd::Cut;
+        if (end == IniLineEnd::Newline) ++lineNumber;
     }
     return 0;
 }
@@ -206,19 +216,27 @@ bool IniFile::IniGetString(const char* section, const char* key, char* buffer,
     return true;
 }
 
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file) {
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, IniLineEnd* end) {
     std::size_t consumed = 0;
     std::size_t stored = 0;
     bool readAny = false;
+    IniLineEnd ending = IniLineEnd::Cut;
     while (consumed < IniLineSize - 1) {
         const int c = std::fgetc(file);
-        if (c == EOF) break;
+        if (c == EOF) {
+            ending = IniLineEnd::EndOfFile;
+            break;
+        }
         readAny = true;
-        if (c == '\n' || c == LineEndMark) break;
+        if (c == '\n' || c == LineEndMark) {
+            ending = c == '\n' ? IniLineEnd::Newline : IniLineEnd::Mark;
+            break;
+        }
         ++consumed;
         if (c != '\r') line[stored++] = static_cast<char>(c);
     }
     line[stored] = '\0';
+    if (end != nullptr) *end = ending;
     return readAny;
 }
 

@@ -36,17 +36,21 @@ inline constexpr std::size_t IniLineSize = 256;
 // One key=value pair, or a kept comment or blank line.
 class IniEntry {
 public:
-    IniEntry(std::string key, std::string value);
+    IniEntry(std::string key, std::string value, int line = 0);
     virtual ~IniEntry();
 
     std::string key;
     std::string value;
+    // The line of the file it was read from, counting LFs from 1 as an
+    // editor does: the rest of a line over 255 bytes, or after a 0x1A, keeps
+    // that line's number. 0 when not read.
+    int line;
 };
 
 // A named section with its entries in file order.
 class IniSection {
 public:
-    IniSection(std::string name, std::int32_t keyCaseSensitive);
+    IniSection(std::string name, std::int32_t keyCaseSensitive, int line = 0);
     virtual ~IniSection();
 
     // First entry whose key matches (byte-exact or ASCII-caseless by
@@ -55,6 +59,8 @@ public:
 
     std::string name;
     std::int32_t keyCaseSensitive;
+    // Line of its first header, or of its first line for the section "".
+    int line;
     FList<std::unique_ptr<IniEntry>> entries;
 };
 
@@ -91,17 +97,24 @@ public:
     std::int32_t keyCaseSensitive;
     // Sections in order of first appearance.
     FList<std::unique_ptr<IniSection>> sections;
+    // Lines of the file over 255 bytes, which were read as more than one.
+    FList<int> longLines;
 
 private:
     void ClearContent();
-    IniSection& SectionForLoading();
-    void AddLine(IniSection& section, const char* line);
+    IniSection& SectionForLoading(int lineNumber);
+    void AddLine(IniSection& section, const char* line, int lineNumber);
 };
+
+// What ended a line IniReadLine read.
+enum class IniLineEnd { Newline, Mark, Cut, EndOfFile };
 
 // Reads one line of at most 255 bytes (CR bytes count but are not stored)
 // into `line`, without its LF or 0x1A, and terminates it. False at end of
-// file when no byte was read for this line.
-bool IniReadLine(char (&line)[IniLineSize], std::FILE* file);
+// file when no byte was read for this line. `end`, when given, says what
+// ended it: after Cut, the next read gives the rest of the same line of the
+// file; after Mark, the rest of the same line of the file after the 0x1A.
+bool IniReadLine(char (&line)[IniLineSize], std::FILE* file, IniLineEnd* end = nullptr);
 
 // Byte-wise comparison with "A"-"Z" folded to "a"-"z" and no other folding;
 // the difference of the first unequal folded bytes, 0 when equal.

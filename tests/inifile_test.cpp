@@ -95,6 +95,21 @@ TEST_F(IniFileTest, HeadersDifferingInCaseNameOneSection) {
     EXPECT_EQ((Entries{{"piece", "a"}, {"background", "b"}}), EntriesOf("iMaGeS"));
 }
 
+// Line numbers are the file's as an editor counts them: only LF starts a
+// new one; the rest of a line over 255 bytes and text after 0x1A keep it.
+TEST_F(IniFileTest, EntriesAndSectionsCarryTheLineOfTheFile) {
+    Load("a=1\n[S]\r\nb=2\x1A" "c=3\n" + std::string(300, 'x') + "=v\nd=4\n" + std::string(255, 'y') + "\ne=5\n");
+    std::vector<std::string> seen;
+    for (const auto& section : ini.sections) {
+        seen.push_back("[" + section->name + "]@" + std::to_string(section->line));
+        for (const auto& entry : section->entries) seen.push_back(entry->key + "@" + std::to_string(entry->line));
+    }
+    EXPECT_EQ((std::vector<std::string>{"[]@1", "a@1", "[S]@2", "b@3", "c@3",
+                                        std::string(45, 'x') + "@4", "d@5", "@6", "e@7"}),
+              seen);
+    EXPECT_EQ((std::vector<int>{4}), std::vector<int>(ini.longLines.begin(), ini.longLines.end()));
+}
+
 TEST_F(IniFileTest, HeaderNameRules) {
     const struct {
         const char* line;

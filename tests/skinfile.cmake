@@ -15,4 +15,4 @@ add_test(NAME SkinFile.ImageNamesAreReadInShiftJis
          COMMAND skinfile_test --gtest_filter=SkinFile.ImageNamesAreReadInTheAnsiCodePage)
 set_tests_properties(SkinFile.ImageNamesAreReadInShiftJis PROPERTIES
     ENVIRONMENT "${PEBBLORA_JAPANESE_ENVIRONMENT};PEBBLORA_EXPECT_ACP=932" TIMEOUT 120)
-pebblora_test(skinfile_fuzz_test SOURCES skinfile_fuzz_test.cpp LIBS pebblora_game)
+pebblora_test(skinfile_fuzz_test SOURCES skinfile_fuzz_test.cpp LIBS pebblora_game pebblora_skincheck)

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/skincheck/skincheck.h"
 #include "game/boardpainter.h"
 #include "skin/imageload.h"
 #include "tests/support/testsupport.h"
@@ -172,6 +173,27 @@ TEST(SkinFileFuzz, GeneratedSkinsGiveWhatTheModelPredicts) {
     }
 }
 
+// The skin checker on the same file: every problem names a line of the file
+// and says something in both languages, and a skin it finds no error in is
+// one the game loads when no skin came before it.
+void CheckWithTheChecker(const std::wstring& ini, int round) {
+    const std::string text = ReadAll(ini);
+    const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    bool clean = true;
+    for (const SkinProblem& problem : CheckSkin(ini.c_str())) {
+        ASSERT_TRUE(problem.line >= 1 && problem.line <= lines)
+            << "round " << round << ": line " << problem.line << " of a file of " << lines << " lines";
+        ASSERT_FALSE(problem.english.empty() || problem.japanese.empty()) << "round " << round;
+        if (problem.error) clean = false;
+    }
+    if (!clean) return;
+    const SkinDescription before = SkinInfo;
+    SkinInfo = SkinDescription{};
+    const bool loaded = ReadSkinFile(ini.c_str());
+    SkinInfo = before;
+    ASSERT_TRUE(loaded) << "round " << round << ": the checker found no error in a skin the game refuses";
+}
+
 // Flips, inserts, cuts and splices bytes of a valid skin, or makes up a file.
 std::string Mutate(Random& random, std::string text) {
     if (random.OneIn(5)) return random.Bytes(700);
@@ -211,6 +233,7 @@ TEST(SkinFileFuzz, AnyBytesGiveASkinOrFalseAndLeaveSkinInfoWhole) {
         CheckTerminated(round);
         ASSERT_TRUE(SkinInfo.colours == before || (SkinInfo.colours >= 2 && SkinInfo.colours <= 5))
             << "round " << round << ": colours " << SkinInfo.colours;
+        CheckWithTheChecker(ini, round);
         if (!loaded) continue;
         ASSERT_TRUE(PathExists(SkinInfo.piecePath) && PathExists(SkinInfo.backgroundPath)) << "round " << round;
         // What the layout does next with the paths must not break either.
