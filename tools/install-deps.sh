@@ -30,6 +30,11 @@ pebblora_build() {
         cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null || return 1
     fi
     if [ $# -gt 0 ]; then
+        # A named target that a newer checkout added is unknown to the
+        # makefiles of an older configuration until CMake has looked again:
+        # the check does only that, and only when a CMake file changed.
+        cmake --build "$build" --target cmake_check_build_system >/dev/null 2>&1 ||
+            cmake -S "$root" -B "$build" >/dev/null || return 1
         cmake --build "$build" -j "$(nproc)" --target "$@"
     else
         cmake --build "$build" -j "$(nproc)"
