@@ -1,5 +1,6 @@
 // What the benchmarks share: their clock, the machine's load printed with
-// the figures, and a message loop that runs until the host is idle.
+// the figures, a message loop that runs until the host is idle, and the
+// folder view hosted as the file dialog hosts it.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +8,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "filedialog/folderview.h"
 #include "framework/appvalues.h"
+#include "resources/resource.h"
 
 namespace bench {
 
@@ -84,5 +88,37 @@ inline void SetUpHost(const wchar_t* className, WNDPROC proc) {
     host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassW(&host);
 }
+
+// The view whose questions the host window answers (LVN_GETDISPINFOW).
+inline FFolderView* gView = nullptr;
+
+// The file dialog's view on a list control in a host window of class
+// `className` and of the device's size, moved to `folder` with the options
+// word `options`, not yet listed. The host is shown unless `shown` is false.
+struct HostedView {
+    HWND host;
+    std::unique_ptr<FFolderView> view;
+
+    HostedView(const wchar_t* className, const std::wstring& folder, DWORD options, bool shown = true) {
+        host = CreateWindowExW(0, className, L"Folder view", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 0, 0,
+                               240, 320, nullptr, nullptr, AppInstance, nullptr);
+        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
+                                        LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
+                                    0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance,
+                                    nullptr);
+        view = std::make_unique<FFolderView>(list);
+        gView = view.get();
+        if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
+        view->options = options;
+    }
+    ~HostedView() {
+        gView = nullptr;
+        view.reset();
+        DestroyWindow(host);
+    }
+    HostedView(const HostedView&) = delete;
+    HostedView& operator=(const HostedView&) = delete;
+};
 
 }  // namespace bench

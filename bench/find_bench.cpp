@@ -167,7 +167,6 @@ void PrintSearchParts(const std::wstring& root, const wchar_t* patterns, double 
 
 // ---- The host and its view ------------------------------------------------------------------------
 
-FFolderView* gView = nullptr;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NOTIFY && gView) {
@@ -179,35 +178,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The file dialog's view in a shown host window of the device's size,
-// at the tree's root as the dialog is when Find is tapped.
-struct HostedView {
-    HWND host;
-    std::unique_ptr<FFolderView> view;
-
-    explicit HostedView(const std::wstring& folder) {
-        host = CreateWindowExW(0, L"FindBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 240, 320,
-                               nullptr, nullptr, AppInstance, nullptr);
-        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
-                                        LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
-                                    0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance,
-                                    nullptr);
-        view = std::make_unique<FFolderView>(list);
-        gView = view.get();
-        if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
-        view->options = kColumnsPresent | kSortByName;
-        UpdateWindow(host);
-    }
-    ~HostedView() {
-        gView = nullptr;
-        view.reset();
-        DestroyWindow(host);
-    }
-    HostedView(const HostedView&) = delete;
-    HostedView& operator=(const HostedView&) = delete;
-};
-
 // ---- Find from the tap until the results are shown ------------------------------------------------
 
 struct FindTimes {
@@ -218,7 +188,8 @@ struct FindTimes {
 };
 
 void TimeFind(const std::wstring& root, const wchar_t* patterns, FindTimes& best) {
-    HostedView hosted(root);
+    HostedView hosted(L"FindBenchHost", root, kColumnsPresent | kSortByName);
+    UpdateWindow(hosted.host);
     std::vector<FileItem*> found;
     bool aborted = false;
     Watch("a Find of the tree", 120);
@@ -331,7 +302,8 @@ void CALLBACK PressAbort(HWND, UINT, UINT_PTR timer, DWORD) {
 // Seconds from Abort until RunFind returned with the dialog gone, or a
 // negative value when the round did not measure that.
 double TimeAbort(const std::wstring& root) {
-    HostedView hosted(root);
+    HostedView hosted(L"FindBenchHost", root, kColumnsPresent | kSortByName);
+    UpdateWindow(hosted.host);
     gHost = hosted.host;
     gProgress = nullptr;
     gAbortPosted = false;

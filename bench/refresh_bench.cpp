@@ -100,7 +100,6 @@ int Walk(const std::wstring& folder) {
 
 // ---- The view in a window of the device's size ----------------------------------------------------
 
-FFolderView* gView = nullptr;
 // The view's answers to LVN_GETDISPINFOW: how many, and their time.
 int gDispInfoCalls = 0;
 double gDispInfoSeconds = 0;
@@ -126,39 +125,10 @@ struct ViewTimes {
     int count;
 };
 
-// The view in a host window of the device's size, moved to `folder` with
-// the options word `options`, not yet listed; its host answers the list's
-// questions through it. The host is shown unless `shown` is false.
-struct HostedView {
-    HWND host;
-    std::unique_ptr<FFolderView> view;
-
-    HostedView(const std::wstring& folder, DWORD options, bool shown = true) {
-        host = CreateWindowExW(0, L"RefreshBenchHost", L"Folder view", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0),
-                               0, 0, 240, 320, nullptr, nullptr, AppInstance, nullptr);
-        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_EDITLABELS | LVS_AUTOARRANGE |
-                                        LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS,
-                                    0, 0, 230, 280, host, reinterpret_cast<HMENU>(IDC_FOLDER_LIST), AppInstance,
-                                    nullptr);
-        view = std::make_unique<FFolderView>(list);
-        gView = view.get();
-        if (!view->MoveToLocation(kPlainFolder, folder.c_str())) std::printf("cannot open %ls\n", folder.c_str());
-        view->options = options;
-    }
-    ~HostedView() {
-        gView = nullptr;
-        view.reset();
-        DestroyWindow(host);
-    }
-    HostedView(const HostedView&) = delete;
-    HostedView& operator=(const HostedView&) = delete;
-};
-
 // The view opened on `folder` and listed with the options word `options`.
 ViewTimes TimeView(const std::wstring& folder, DWORD options) {
     const Clock::time_point start = Clock::now();
-    HostedView hosted(folder, options);
+    HostedView hosted(L"RefreshBenchHost", folder, options);
     const Clock::time_point refreshStart = Clock::now();
     hosted.view->Refresh();
     const Clock::time_point refreshEnd = Clock::now();
@@ -279,7 +249,7 @@ void TimeParts(const std::wstring& folder, DWORD options, Parts& parts) {
     const double walk = Seconds(start, Clock::now());
     parts.walk = std::min(parts.walk, walk);
 
-    HostedView hosted(folder, options);
+    HostedView hosted(L"RefreshBenchHost", folder, options);
     HWND host = hosted.host;
     FFolderView* view = hosted.view.get();
     HWND list = view->hwnd;
@@ -457,7 +427,7 @@ double ViewBytesPerEntry(int files) {
     const bool byHeap = HeapWalkSeesAllocations();
     const auto bytes = [byHeap] { return byHeap ? HeapBytesInUse() : PrivateCommittedBytes(); };
 
-    HostedView hosted(folder, kColumnsPresent | kSortByName, false);
+    HostedView hosted(L"RefreshBenchHost", folder, kColumnsPresent | kSortByName, false);
     FFolderView* view = hosted.view.get();
     std::unique_ptr<FFolderView> twin;
     HWND twinList = MakeTwinList(hosted.host, twin);
@@ -495,7 +465,7 @@ double ViewBytesPerEntry(int files) {
 // the floor under the Refresh ratios: Refresh can come no nearer the walk
 // than one walk plus this.
 double TimeFreshControlInsert(const std::wstring& folder) {
-    HostedView hosted(folder, kColumnsPresent | kSortByName, false);
+    HostedView hosted(L"RefreshBenchHost", folder, kColumnsPresent | kSortByName, false);
     hosted.view->Refresh();
     const std::vector<ListEntry*> shown(hosted.view->entries.begin(), hosted.view->entries.end());
     double best = 1e9;
