@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "app/skincheck/piececolours.h"
+#include "framework/gdi.h"
 #include "framework/paths.h"
 #include "skin/imageload.h"
 #include "skin/inifile.h"
@@ -16,11 +18,22 @@ namespace {
 // What the game accepts for num; anything else plays with 4 colours.
 constexpr int kMinColours = 2;
 constexpr int kMaxColours = 5;
-// Larger than any screen the game runs on: the decoder only has to prove it
-// can read the picture, not fit it anywhere.
-constexpr int kDecodeLimit = 4096;
 // Bytes looked at to tell text from a binary file.
 constexpr std::size_t kSniffBytes = 65536;
+// The smaller screen the game runs on. Pictures larger than the screen are
+// scaled down to fit it, as the game does; the board is as wide as the
+// screen.
+constexpr int kSmallScreenWidth = 240;
+constexpr int kSmallScreenHeight = 320;
+// Fewer cells across than this make a board that is hardly a game.
+constexpr int kFewestColumns = 4;
+// The larger screen, which the background is tiled over one copy at a time
+// at every start.
+constexpr int kLargeScreenWidth = 480;
+constexpr int kLargeScreenHeight = 640;
+// A background smaller than this in area takes more copies than an 8 x 8
+// tile, the smallest the sample skins use.
+constexpr int kSmallestTileArea = 64;
 
 std::wstring Widen(const std::string& bytes) {
     if (bytes.empty()) return L"";
@@ -174,11 +187,19 @@ bool IsAbsoluteName(const wchar_t* name) {
     return name[0] == L'\\' || name[0] == L'/' || (name[0] != L'\0' && name[1] == L':');
 }
 
+// An image a skin names, as the game finds it: its line in the file, and
+// the picture as the game decodes it for the smaller screen.
+struct SkinImage {
+    const IniEntry* entry = nullptr;
+    FBitmap bitmap;
+    int width = 0;
+    int height = 0;
+};
+
 // Checks the image named by IMAGES/`key` as ReadSkinFile and the layout would
-// find and load it. Returns its entry and sets `width` and `height` when it
-// decodes; null otherwise.
-const IniEntry* CheckImage(const IniSection& images, const char* key, const wchar_t* folder, int& width,
-                           int& height, ProblemList& out) {
+// find and load it. Fills `image` and returns true when it decodes.
+bool CheckImage(const IniSection& images, const char* key, const wchar_t* folder, SkinImage& image,
+                ProblemList& out) {
     const IniEntry* entry = images.FindEntry(key);
     const std::wstring wideKey = Widen(key);
     if (entry == nullptr) {
@@ -189,7 +210,7 @@ const IniEntry* CheckImage(const IniSection& images, const char* key, const wcha
                       L" key: name the picture file, or the game keeps the one of the skin loaded before",
                   L"[IMAGES] に " + Quoted(wideKey) +
                       L" キーがありません: 画像ファイル名を書いてください。ないと前に読んだスキンの画像が残ります");
-        return nullptr;
+        return false;
     }
     // The same steps as ReadSkinFile: ANSI bytes to text, quotes off, joined
     // to the skin's folder.
@@ -201,7 +222,7 @@ const IniEntry* CheckImage(const IniSection& images, const char* key, const wcha
     wchar_t path[kMaxPath];
     if (unquoted[0] == L'\0') {
         out.Error(entry->line, wideKey + L"= names no file", wideKey + L"= にファイル名がありません");
-        return nullptr;
+        return false;
     }
     if (IsAbsoluteName(unquoted))
         out.Warning(entry->line,
@@ -212,12 +233,12 @@ const IniEntry* CheckImage(const IniSection& images, const char* key, const wcha
     if (!JoinPath(path, folder, unquoted)) {
         out.Error(entry->line, L"the path of " + Quoted(unquoted) + L" is longer than 259 characters",
                   Quoted(unquoted) + L" のパスが 259 文字を超えています");
-        return nullptr;
+        return false;
     }
     if (!PathExists(path)) {
         out.Error(entry->line, L"image " + Quoted(unquoted) + L" does not exist",
                   L"画像 " + Quoted(unquoted) + L" がありません");
-        return nullptr;
+        return false;
     }
     const std::wstring caseMatch = CaseOnlyMatch(path);
     if (!caseMatch.empty())
@@ -226,20 +247,22 @@ const IniEntry* CheckImage(const IniSection& images, const char* key, const wcha
                         L" on disk: a device that tells case apart will not find it",
                     L"画像 " + Quoted(unquoted) + L" はディスク上では " + Quoted(caseMatch) +
                         L" です: 大文字と小文字を区別する機器では見つかりません");
-    HBITMAP bitmap = LoadImageFile(path, kDecodeLimit, kDecodeLimit, 24);
-    if (bitmap == nullptr) {
+    image.bitmap.Reset(LoadImageFile(path, kSmallScreenWidth, kSmallScreenHeight, 24));
+    if (!image.bitmap) {
         out.Error(entry->line, L"image " + Quoted(unquoted) + L" cannot be decoded as a picture",
                   L"画像 " + Quoted(unquoted) + L" を画像として読み込めません");
-        return nullptr;
+        return false;
     }
-    const bool sized = GetBitmapSize(bitmap, width, height);
-    DeleteObject(bitmap);
-    return sized ? entry : nullptr;
+    image.entry = entry;
+    return GetBitmapSize(image.bitmap.Get(), image.width, image.height);
 }
 
 // The piece strip as the layout cuts it: two rows of square cells, so the
 // cell side is half the height, one column per colour.
-void CheckPieceStrip(const IniFile& ini, const IniEntry& entry, int width, int height, ProblemList& out) {
+void CheckPieceStrip(const IniFile& ini, const SkinImage& strip, ProblemList& out) {
+    const IniEntry& entry = *strip.entry;
+    const int width = strip.width;
+    const int height = strip.height;
     const int side = height / 2;
     const int pieces = side >= 1 ? width / side : 0;
     if (pieces < 2) {
@@ -252,8 +275,27 @@ void CheckPieceStrip(const IniFile& ini, const IniEntry& entry, int width, int h
                       L"ゲームは内蔵の駒を使います");
         return;
     }
+    if (kSmallScreenWidth / side < kFewestColumns)
+        out.Warning(entry.line,
+                    L"cells of " + std::to_wstring(side) + L" pixels leave room for only " +
+                        std::to_wstring(kSmallScreenWidth / side) +
+                        L" across the 240-pixel screen; make the strip lower",
+                    L"マスが " + std::to_wstring(side) + L" ピクセルあるため、幅 240 ピクセルの画面に横 " +
+                        std::to_wstring(kSmallScreenWidth / side) + L" マスしか入りません。画像の高さを減らしてください");
     int colours = 0;
     if (!ini.IniGetInt("PEBBLORA", "num", colours) || colours < kMinColours || colours > kMaxColours) return;
+    for (const AlikePieces& pair : FindAlikePieces(strip.bitmap.Get(), side, std::min(colours, pieces))) {
+        wchar_t difference[16];
+        std::swprintf(difference, std::size(difference), L"%.1f", pair.difference);
+        out.Warning(entry.line,
+                    L"pieces " + std::to_wstring(pair.first) + L" and " + std::to_wstring(pair.second) +
+                        L" are only " + difference + L" apart in colour with " + pair.vision +
+                        L" and alike in shape: some players cannot tell them apart; make one lighter or darker, "
+                        L"or change its shape",
+                    L"駒 " + std::to_wstring(pair.first) + L" と " + std::to_wstring(pair.second) + L" は" +
+                        pair.visionJapanese + L"では色の差が " + difference +
+                        L" しかなく、形も似ているため見分けられない人がいます。どちらかの明るさか形を変えてください");
+    }
     if (pieces < colours)
         out.Error(entry.line,
                   L"the piece strip holds " + std::to_wstring(pieces) + L" pieces of " + std::to_wstring(side) +
@@ -262,6 +304,22 @@ void CheckPieceStrip(const IniFile& ini, const IniEntry& entry, int width, int h
                   L"駒の画像には " + std::to_wstring(side) + L" ピクセルの駒が " + std::to_wstring(pieces) +
                       L" 個しかなく、num=" + std::to_wstring(colours) + L" より少ないため、ゲームは " +
                       std::to_wstring(pieces) + L" 色で遊びます");
+}
+
+// The background is tiled over the whole screen one copy at a time at every
+// start and skin change: a tiny tile makes that thousands of copies.
+void CheckBackground(const SkinImage& background, ProblemList& out) {
+    if (background.width * background.height >= kSmallestTileArea) return;
+    const long long copies = static_cast<long long>(kLargeScreenWidth / background.width + 1) *
+                             (kLargeScreenHeight / background.height + 1);
+    const std::wstring size = std::to_wstring(background.width) + L" x " + std::to_wstring(background.height);
+    out.Warning(background.entry->line,
+                L"the background is only " + size + L" pixels: the game copies it " + std::to_wstring(copies) +
+                    L" times to fill the 480 x 640 screen, which slows every start; make it at least 8 x 8 "
+                    L"(it is tiled, so any size fits)",
+                L"背景は " + size + L" ピクセルしかなく、480 x 640 の画面を埋めるために " +
+                    std::to_wstring(copies) +
+                    L" 回コピーするので起動が遅くなります。8 x 8 以上にしてください (タイル状に並べるので大きさは自由です)");
 }
 
 }  // namespace
@@ -310,11 +368,10 @@ std::vector<SkinProblem> CheckSkin(const wchar_t* path) {
         wchar_t folder[kMaxPath];
         std::wmemcpy(folder, path, wcsnlen(path, kMaxPath) + 1);
         RemoveFileName(folder);
-        int width = 0;
-        int height = 0;
-        if (const IniEntry* piece = CheckImage(*images, "piece", folder, width, height, out))
-            CheckPieceStrip(ini, *piece, width, height, out);
-        (void)CheckImage(*images, "background", folder, width, height, out);
+        SkinImage piece;
+        if (CheckImage(*images, "piece", folder, piece, out)) CheckPieceStrip(ini, piece, out);
+        SkinImage background;
+        if (CheckImage(*images, "background", folder, background, out)) CheckBackground(background, out);
     }
     std::stable_sort(out.problems.begin(), out.problems.end(),
                      [](const SkinProblem& a, const SkinProblem& b) { return a.line < b.line; });
