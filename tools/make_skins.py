@@ -451,6 +451,11 @@ def night_background(size=160):
 # ---- Classic: bevelled tiles on a dithered grey, in BMP for every device ----------------
 
 CLASSIC_GREYS = ((198, 198, 198), (186, 186, 186))
+# Red, blue, yellow, green and violet, with the red dark and the blue light,
+# so that red and green, and blue and violet, stay apart by lightness for
+# players who do not tell red from green: a symbol of 16 pixels is too
+# small to tell them apart on its own.
+CLASSIC_COLOURS = ((170, 30, 30), (110, 180, 250), (246, 190, 40), (60, 170, 80), (150, 50, 160))
 
 
 def classic_dither(c, x, y, s):
@@ -462,7 +467,7 @@ def classic_dither(c, x, y, s):
 
 
 def classic_tile(c, x, y, s, k, marked):
-    colour = PIECE_COLOURS[k]
+    colour = CLASSIC_COLOURS[k]
     face = lift(colour, 0.25) if marked else colour
     light, dark = lift(colour, 0.6), mix(colour, (0, 0, 0), 0.45)
     if marked:
@@ -489,8 +494,8 @@ def classic_tile(c, x, y, s, k, marked):
 
 
 def classic_strip(cell=16):
-    c = Canvas(cell * len(PIECE_COLOURS), cell * 2)
-    for k in range(len(PIECE_COLOURS)):
+    c = Canvas(cell * len(CLASSIC_COLOURS), cell * 2)
+    for k in range(len(CLASSIC_COLOURS)):
         for row in (0, 1):
             classic_dither(c, k * cell, row * cell, cell)
             classic_tile(c, k * cell, row * cell, cell, k, row == 1)
