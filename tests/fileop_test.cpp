@@ -213,6 +213,10 @@ TEST_F(FileOperation, InterruptedMovesKeepEveryFileExactlyOnce) {
             EXPECT_EQ(found[bytes], 1) << "round " << round << ": a file is " << (found[bytes] ? "twice" : "lost");
         for (const auto& [bytes, count] : found)
             EXPECT_TRUE(contents.count(bytes) || old.count(bytes)) << "round " << round << ": a file out of nowhere";
+        int moved = 0;
+        for (const auto& [name, bytes] : Snapshot(target)) moved += contents.count(bytes) ? 1 : 0;
+        std::printf("round %d: %d of %zu files moved when the move ended, after %d questions\n", round, moved,
+                    contents.size(), answerer.Questions());
         for (const std::wstring& box : answerer.Boxes())
             EXPECT_EQ(box, L"Folder not empty") << "round " << round << ": only a left file stops a move";
         if (whole) {

@@ -120,6 +120,7 @@ TEST(SkinFileFuzz, GeneratedSkinsGiveWhatTheModelPredicts) {
     ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     const wchar_t* names[] = {L"a.bmp", L"b c.png", L"pieces.jpg", L"x.y.gif", L"z"};
     SkinInfo = SkinDescription{};
+    int loaded = 0;
 
     for (int round = 0; round < kGenerated; ++round) {
         const std::wstring& place = random.OneIn(3) ? deep : folder.Path();
@@ -165,12 +166,14 @@ TEST(SkinFileFuzz, GeneratedSkinsGiveWhatTheModelPredicts) {
             result = PathExists(expected.piecePath) && PathExists(expected.backgroundPath);
         }
         const bool actual = ReadSkinFile(ini.c_str());
+        loaded += actual;
         SCOPED_TRACE("round " + std::to_string(round) + ":\n" + skin.text);
         ASSERT_EQ(actual, result);
         ASSERT_EQ(SkinInfo.colours, expected.colours);
         ASSERT_STREQ(SkinInfo.piecePath, expected.piecePath);
         ASSERT_STREQ(SkinInfo.backgroundPath, expected.backgroundPath);
     }
+    std::printf("SkinFileFuzz: %d generated skins read as the model predicts, %d of them loaded\n", kGenerated, loaded);
 }
 
 // The skin checker on the same file: every problem names a line of the file
@@ -219,6 +222,7 @@ TEST(SkinFileFuzz, AnyBytesGiveASkinOrFalseAndLeaveSkinInfoWhole) {
     const std::string valid = "[PEBBLORA]\r\nver=1\r\nnum=3\r\n[IMAGES]\r\npiece=\"p.bmp\"\r\nbackground=b.bmp\r\n";
     const std::wstring ini = folder / L"fuzz.ini";
     SkinInfo = SkinDescription{};
+    int loadedCount = 0;
 
     for (int round = 0; round < kMutated; ++round) {
         // Random bytes behind the names, now and then a real BMP header.
@@ -235,10 +239,12 @@ TEST(SkinFileFuzz, AnyBytesGiveASkinOrFalseAndLeaveSkinInfoWhole) {
             << "round " << round << ": colours " << SkinInfo.colours;
         CheckWithTheChecker(ini, round);
         if (!loaded) continue;
+        ++loadedCount;
         ASSERT_TRUE(PathExists(SkinInfo.piecePath) && PathExists(SkinInfo.backgroundPath)) << "round " << round;
         // What the layout does next with the paths must not break either.
         for (const wchar_t* path : {SkinInfo.piecePath, SkinInfo.backgroundPath}) DeleteObject(LoadImageFile(path, 240, 320, 16));
     }
+    std::printf("SkinFileFuzz: %d mutated or random skins read and checked, %d of them loaded\n", kMutated, loadedCount);
 }
 
 }  // namespace
