@@ -230,6 +230,10 @@ void FFolderView::SetViewMode(int command) {
     const bool wasDetails = ViewModeCommand() == IDM_VIEW_DETAILS;
     ChangeStyle(*this, LVS_TYPEMASK, kViewStyles[command - IDM_VIEW_LARGE]);
     if (ShowsResults() && wasDetails != (command == IDM_VIEW_DETAILS)) RelabelResults();
+    // The control lays its items out anew but repaints only where items now
+    // are: what Details drew beside and below them (the header's place, the
+    // other columns) would stay on the screen.
+    InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 int FFolderView::ViewModeCommand() const {

@@ -779,7 +779,15 @@ TEST_F(FolderView, ViewModesKeepTheOtherStylesAndTheMenuMarksTheCurrentOne) {
         } modes[] = {{IDM_VIEW_LARGE, LVS_ICON}, {IDM_VIEW_SMALL, LVS_SMALLICON}, {IDM_VIEW_DETAILS, LVS_REPORT},
                      {IDM_VIEW_LIST, LVS_LIST}};
         for (const auto& mode : modes) {
+            // What one mode drew must not stay on the screen in the next.
+            ValidateRect(dialog.List(), nullptr);
             SendMessageW(dialog.hwnd, WM_COMMAND, mode.command, 0);
+            RECT client{}, update{};
+            GetClientRect(dialog.List(), &client);
+            GetUpdateRect(dialog.List(), &update, FALSE);
+            EXPECT_TRUE(EqualRect(&client, &update))
+                << "command " << mode.command << ": repaints " << update.left << "," << update.top << " to "
+                << update.right << "," << update.bottom << " of " << client.right << " x " << client.bottom;
             const DWORD style = GetWindowLongW(dialog.List(), GWL_STYLE);
             EXPECT_EQ(style & LVS_TYPEMASK, mode.style) << "command " << mode.command;
             EXPECT_TRUE(style & LVS_EDITLABELS) << "command " << mode.command;
