@@ -41,11 +41,34 @@ Answer Steer(int answer, bool& confirm) {
     return Answer::Proceed;
 }
 
+// Waits for `thread` while this thread's messages go on: a question the
+// worker asks is owned by a window of this thread, and making it sends here.
+// A WM_QUIT taken on the way is posted again for the caller's loop.
+void WaitPumping(HANDLE thread) {
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
 }  // namespace
 
 bool RunFileOperation(const FileOpRequest& request) {
     FDlgFileOp dialog(request);
-    return DoModal(dialog, request.owner, ByLanguage(L"FDlgFileOp_E", L"FDlgFileOp_J")) == 1;
+    const bool done = DoModal(dialog, request.owner, ByLanguage(L"FDlgFileOp_E", L"FDlgFileOp_J")) == 1;
+    dialog.StopWorker();
+    return done;
 }
 
 // ---- The dialog -----------------------------------------------------------------
@@ -61,16 +84,25 @@ INT_PTR FDlgFileOp::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR FDlgFileOp::OnInitDialog(HWND hwnd, UINT, WPARAM, LPARAM) {
     CenterWindow(hwnd);
     cancel = false;
-    // The thread is never waited for: it ends the dialog and then only returns.
     DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, WorkerMain, this, 0, &threadId);
-    if (thread) {
-        CloseHandle(thread);
-    } else {
+    worker = CreateThread(nullptr, 0, WorkerMain, this, 0, &threadId);
+    if (!worker) {
         ShowError(hwnd, L"Error CreateThread %d", static_cast<int>(GetLastError()));
         PostMessageW(hwnd, kWorkerDone, 0, 0);
     }
     return TRUE;
+}
+
+// The worker ends the dialog as its last act, so after a normal end this
+// wait is over at once. A dialog destroyed under the worker (its owner went
+// away) ends the modal loop early: the worker is stopped and waited for,
+// lest it go on with this object gone.
+void FDlgFileOp::StopWorker() {
+    if (!worker) return;
+    cancel = true;
+    WaitPumping(worker);
+    CloseHandle(worker);
+    worker = nullptr;
 }
 
 INT_PTR FDlgFileOp::OnCommand(HWND, UINT, WPARAM wParam, LPARAM) {
@@ -88,7 +120,7 @@ DWORD WINAPI FDlgFileOp::WorkerMain(void* self) {
     } catch (...) {
         ShowFatal(hwnd, L"FileOperation");
     }
-    // The last touch: after this the object may be gone.
+    // The last touch of the dialog: it ends on its own thread.
     SendMessageW(hwnd, kWorkerDone, 0, 0);
     return 0;
 }

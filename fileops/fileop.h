@@ -67,8 +67,11 @@ public:
     int depth = 0;
     // Written by the Cancel button on the interface thread, read by the worker.
     std::atomic<bool> cancel{false};
+    // Stops the worker when it still runs and waits until it has ended.
+    void StopWorker();
 
 private:
+    HANDLE worker = nullptr;
     static DWORD WINAPI WorkerMain(void* self);
     void RunRequest();
 

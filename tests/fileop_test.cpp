@@ -589,6 +589,28 @@ TEST_F(FileOperation, CancelStopsAFolderWalkButNotTopLevelFiles) {
     }
 }
 
+// The owner of a request goes away while it runs: the dialog goes with it,
+// and the request returns only once its worker has stopped, not deleting on
+// with the request's memory gone.
+TEST_F(FileOperation, AnOwnerClosedMidRequestStopsTheWorkerBeforeTheRequestReturns) {
+    CreateDirectoryW(Path(L"F").c_str(), nullptr);
+    for (int i = 0; i < 3000; ++i) WriteAll(Path(L"F\\" + std::to_wstring(i)), "x");
+    static HWND owner = nullptr;
+    owner = CreateWindowExW(0, L"STATIC", L"closing owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                            nullptr, nullptr, nullptr, nullptr);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (IsWindow(owner)) DestroyWindow(owner);
+    });
+    Request request(FO_DELETE, {Path(L"F")}, L"", FOF_NOCONFIRMATION);
+    request.record.owner = owner;
+    EXPECT_FALSE(request.Run()) << "a request whose dialog was destroyed did not finish";
+    KillTimer(nullptr, timer);
+    const std::size_t left = Snapshot(Path(L"F")).size();
+    Sleep(300);
+    EXPECT_EQ(Snapshot(Path(L"F")).size(), left) << "files went on being deleted after the request returned";
+    EXPECT_GT(left, 0u) << "the whole delete ran before the owner closed: nothing was tried";
+}
+
 // ---- Faults ------------------------------------------------------------------------------
 
 TEST_F(FileOperation, EachFailureShowsOneMessageAndStopsTheRequest) {
