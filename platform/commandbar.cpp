@@ -253,10 +253,6 @@ BOOL CommandBar_AddButtons(HWND bar, UINT count, const TBBUTTON* buttons) {
     return static_cast<BOOL>(SendMessageW(bar, TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons)));
 }
 
-BOOL CommandBar_InsertButton(HWND bar, int index, const TBBUTTON* button) {
-    return static_cast<BOOL>(SendMessageW(bar, TB_INSERTBUTTONW, index, reinterpret_cast<LPARAM>(button)));
-}
-
 BOOL CommandBar_AddToolTips(HWND bar, UINT count, const wchar_t* const* tips) {
     HWND toolbar = ToolbarOf(bar);
     if (!toolbar || (count > 0 && !tips)) {
@@ -274,12 +270,6 @@ int CommandBar_Height(HWND bar) {
     RECT frame;
     if (!IsWindow(bar) || !GetWindowRect(bar, &frame)) return 0;
     return frame.bottom - frame.top;
-}
-
-BOOL CommandBar_Show(HWND bar, BOOL show) {
-    if (!IsWindow(bar)) return FALSE;
-    ShowWindow(bar, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-    return TRUE;
 }
 
 void CommandBar_Destroy(HWND bar) {

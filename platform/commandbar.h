@@ -40,9 +40,6 @@ int CommandBar_AddBitmap(HWND bar, HINSTANCE module, int bitmapId, int imageCoun
 // TB_ADDBUTTONSW on the bar.
 BOOL CommandBar_AddButtons(HWND bar, UINT count, const TBBUTTON* buttons);
 
-// TB_INSERTBUTTONW on the bar: `button` goes before the button at `index`.
-BOOL CommandBar_InsertButton(HWND bar, int index, const TBBUTTON* button);
-
 // Gives the bar's buttons tooltips: texts are taken in order for the
 // buttons in their order, separators skipped; buttons beyond `count` keep
 // none. The texts are copied. Works as well on a menu bar made by
@@ -53,9 +50,6 @@ BOOL CommandBar_AddToolTips(HWND bar, UINT count, const wchar_t* const* tips);
 
 // Height of the bar's window in pixels, 0 when `bar` is not a window.
 int CommandBar_Height(HWND bar);
-
-// Shows or hides the bar.
-BOOL CommandBar_Show(HWND bar, BOOL show);
 
 // Destroys the bar and what it owns.
 void CommandBar_Destroy(HWND bar);

@@ -140,6 +140,4 @@ void PlaceTopLevelWindow(DWORD& style, DWORD& exStyle, int& x, int& y, int& widt
     exStyle &= ~WS_EX_WINDOWEDGE;
 }
 
-HWND NavigationBar() { return navigationBar; }
-
 }  // namespace ce

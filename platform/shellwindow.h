@@ -18,7 +18,4 @@ int NavigationBarHeight();
 // the navigation bar on first use.
 void PlaceTopLevelWindow(DWORD& style, DWORD& exStyle, int& x, int& y, int& width, int& height);
 
-// The navigation bar window, or null before the first top-level window.
-HWND NavigationBar();
-
 }  // namespace ce
