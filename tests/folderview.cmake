@@ -1,6 +1,6 @@
 # The folder view in a dialog hosting its list control. In-ROM cases write
 # the device profile; the Desktop case writes the device's desktop folder.
-pebblora_test(folderview_test SOURCES folderview_test.cpp folderview_test.rc
+pebblora_test(folderview_test SOURCES folderview_test.cpp folderview_edit_test.cpp folderview_test.rc
               LIBS pebblora_filedialog LOCK registry device)
 # The handheld shell's special folders and shortcut files.
 pebblora_test(ceshell_test SOURCES ceshell_test.cpp LIBS pebblora_platform)
