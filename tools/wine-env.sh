@@ -38,12 +38,15 @@ pebblora_ensure_prefix() {
 # import is tried again, up to three times in all, saying so; when all fail,
 # what the last attempt printed goes to stderr. The path is given as the
 # prefix's Z: drive sees it, which spares starting Wine once more to ask.
+# Its output goes to a file, not a pipe: a regedit that starts the Wine
+# server hands the pipe on to the server and its services, and reading the
+# pipe to its end would wait until that session is over.
 pebblora_import_reg() {
-    local file=$1 output status attempt
+    local file=$1 log="$1.log" status attempt
     for attempt in 1 2 3; do
-        output=$(wine regedit /S "Z:${file//\//\\}" 2>&1) && return 0
+        wine regedit /S "Z:${file//\//\\}" >"$log" 2>&1 </dev/null && return 0
         status=$?
-        echo "wine regedit $file failed (exit $status, attempt $attempt of 3)${output:+: $output}" >&2
+        echo "wine regedit $file failed (exit $status, attempt $attempt of 3)$( [ -s "$log" ] && printf ': %s' "$(cat "$log")")" >&2
         sleep 1
     done
     return 1
