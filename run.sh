@@ -62,11 +62,18 @@ fi
 export PEBBLORA_SKIN=$skin
 
 export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
+# With PEBBLORA_STEP_LOG set, each step of the start appends its start time
+# and name there (bench/start_bench.sh reports the time of each).
+step() { [ -z "${PEBBLORA_STEP_LOG:-}" ] || echo "$EPOCHREALTIME $1" >>"$PEBBLORA_STEP_LOG"; }
 # The Xvfb re-run below finds everything installed and built.
 if [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
     source "$root/tools/install-deps.sh"
+    step "checking the packages"
     pebblora_install_deps || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 1; }
-    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp settings_applet window_probe ||
+    step "checking the build"
+    pebblora_build_when_changed "$root" "$PEBBLORA_BUILD" \
+        "app/pebblora.exe app/IMGDECMP.DLL applets/pebblora.cpl tools/window_probe.exe" \
+        pebblora imgdecmp settings_applet window_probe ||
         { echo "run.sh: building the program failed (see the compiler's messages above)" >&2; exit 1; }
 fi
 

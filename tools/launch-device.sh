@@ -13,6 +13,9 @@ set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 hires=$1; shot=$2; wait_seconds=$3
 
+# Marks the start of a step in PEBBLORA_STEP_LOG, when set (see run.sh).
+step() { [ -z "${PEBBLORA_STEP_LOG:-}" ] || echo "$EPOCHREALTIME $1" >>"$PEBBLORA_STEP_LOG"; }
+
 # Ends the launcher: "run.sh: <step> failed: <reason>".
 fail() {
     echo "run.sh: $1 failed: $2" >&2
@@ -20,11 +23,14 @@ fail() {
 }
 
 if [ "${PEBBLORA_LANGUAGE:-en}" = ja ]; then
+    step "preparing the Japanese system language"
     pebblora_japanese_locale || fail "preparing the Japanese system language" "see the line above"
 fi
 
+step "preparing the Wine prefix"
 pebblora_ensure_prefix || fail "preparing the Wine prefix" "see the lines above"
 
+step "installing the program"
 pebblora_ensure_device "$PEBBLORA_DEVICE" && mkdir -p "$PEBBLORA_DEVICE/Storage Card" ||
     fail "laying out the device" "cannot create the folders of $PEBBLORA_DEVICE"
 install_dir="$PEBBLORA_DEVICE/Program Files/Pebblora"
@@ -46,6 +52,7 @@ skins_dir="$PEBBLORA_DEVICE/Program Files/Pebblora/Skins"
 mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
     fail "installing the sample skins" "cannot copy skins/ to $skins_dir"
 
+step "writing the device settings"
 if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 # The remembered skin (a device path, or empty), the screen density and a
 # realistic device profile (docs/device-profile.md), in one import.
@@ -100,8 +107,10 @@ pebblora_import_reg "$reg" ||
     fail "writing the device settings" "wine regedit could not import $reg"
 
 # Last of the registry steps, right before the program (see wine-env.sh).
+step "linking the Japanese font"
 pebblora_font_links "${PEBBLORA_LANGUAGE:-en}" || fail "linking the Japanese font" "wine regedit could not import the font links"
 
+step "starting the program"
 cd "$PEBBLORA_DEVICE" || fail "starting the program" "cannot enter $PEBBLORA_DEVICE"
 program="${PEBBLORA_DRIVE^^}:\\Program Files\\Pebblora\\pebblora.exe"
 if [ -z "$shot" ]; then
