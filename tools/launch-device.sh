@@ -52,7 +52,7 @@ skins_dir="$PEBBLORA_DEVICE/Program Files/Pebblora/Skins"
 mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
     fail "installing the sample skins" "cannot copy skins/ to $skins_dir"
 
-step "writing the device settings"
+step "preparing the device settings"
 if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 # The remembered skin (a device path, or empty), the screen density and a
 # realistic device profile (docs/device-profile.md), in one import.
@@ -103,12 +103,31 @@ $skin_lines
 [-HKEY_CURRENT_USER\\Software\\Pebblora Device\\Databases]
 $database_lines
 REG
-pebblora_import_reg "$reg" ||
-    fail "writing the device settings" "wine regedit could not import $reg"
+links="$WINEPREFIX/pebblora-fontlinks.reg"
+pebblora_font_links "${PEBBLORA_LANGUAGE:-en}" "$links" "$dpi" ||
+    fail "linking the Japanese font" "cannot write $links"
 
-# Last of the registry steps, right before the program (see wine-env.sh).
-step "linking the Japanese font"
-pebblora_font_links "${PEBBLORA_LANGUAGE:-en}" || fail "linking the Japanese font" "wine regedit could not import the font links"
+# A start that would write only what the registry already holds (the same
+# options as the last time, nothing changed since) imports nothing. The
+# checker reads the prefix's saved registry, which is the registry only
+# while no Wine server runs for it: otherwise it says so and both imports
+# run, as does any doubt.
+step "checking the registry"
+check="$WINEPREFIX/pebblora-registry.check"
+# The system's interpreter (the package python3) starts in a fraction of
+# the time a version manager's stand-in takes.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+if ! { [ -f "$links.expect" ] &&
+       "$python" -I -S "$PEBBLORA_ROOT/tools/registry_holds.py" "$WINEPREFIX" "$reg" "$links" "$links.expect" >"$check" 2>&1; }; then
+    step "writing the device settings"
+    pebblora_import_reg "$reg" ||
+        fail "writing the device settings" "wine regedit could not import $reg"
+    # Last of the registry steps, right before the program, in a process
+    # of its own that starts with the density just written.
+    step "linking the Japanese font"
+    pebblora_import_reg "$links" || fail "linking the Japanese font" "wine regedit could not import the font links"
+fi
 
 step "starting the program"
 cd "$PEBBLORA_DEVICE" || fail "starting the program" "cannot enter $PEBBLORA_DEVICE"

@@ -138,7 +138,8 @@ pebblora_name_failures() {
     trap 'pebblora_failed=$?; echo "${BASH_SOURCE[0]##*/}: line $LINENO failed (exit $pebblora_failed): $BASH_COMMAND" >&2' ERR
 }
 
-# Japanese text in the interface fonts: `pebblora_font_links ja|en`.
+# Japanese text in the interface fonts: `pebblora_font_links ja|en FILE DPI`
+# writes to FILE the REGEDIT4 text that sets the links for the language.
 # Wine's interface fonts have no kana or kanji. For a Japanese run the free
 # IPA Gothic is linked behind them (FontLink\SystemLink); an English run takes
 # the links out, since a linked face the prefix lacks would be drawn wholly
@@ -146,14 +147,19 @@ pebblora_name_failures() {
 #
 # Wine rewrites the links of Tahoma, Microsoft Sans Serif and Lucida Sans
 # Unicode with its own defaults (faces this prefix does not have) whenever
-# a process starts under another code page than the last one did. So the
-# links are written on every start, never remembered, and by a process that
-# itself starts under the run's language: by the time it writes them, its
-# own start has made any rewrite Wine had pending, and the program that
-# follows finds the code page unchanged.
+# a process starts under another code page or screen density than the last
+# one did; it notes both under Software\Wine\Fonts. So the links are
+# imported by a process that itself starts under the run's language and
+# density: by the time it writes them, its own start has made any rewrite
+# Wine had pending, and the program that follows finds nothing changed.
+#
+# FILE.expect lists, for registry_holds.py, what Wine notes once the links
+# were written under this language and density; when the registry holds
+# both files, no rewrite is pending and the links need no import. A locale
+# whose code pages are not known here has no FILE.expect: always import.
 PEBBLORA_LINKED_FACES=(Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
 pebblora_font_links() {
-    local language=$1 file="$WINEPREFIX/pebblora-fontlinks.reg" face value
+    local language=$1 file=$2 dpi=$3 face value codepages=""
     {
         printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
         for face in "${PEBBLORA_LINKED_FACES[@]}"; do
@@ -166,8 +172,19 @@ pebblora_font_links() {
                 printf '"%s"=-\n' "$face"
             fi
         done
-    } >"$file"
-    pebblora_import_reg "$file"
+    } >"$file" || return 1
+    if [ "$language" = ja ]; then
+        codepages=932,932
+    else
+        # The locale Wine takes its code pages from, as the C library picks it.
+        case "${LC_ALL:-${LC_CTYPE:-${LANG:-C}}}" in
+            C|POSIX|C.*|en_US|en_US.*) codepages=1252,437 ;;
+        esac
+    fi
+    rm -f "$file.expect"
+    [ -n "$codepages" ] || return 0
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"Codepages"="%s"\n"LogPixels"=dword:%08x\n' \
+        "$codepages" "$dpi" >"$file.expect"
 }
 
 # Japanese as the system language: `pebblora_japanese_locale` exports LANG and
