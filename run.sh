@@ -98,4 +98,16 @@ if [ -n "$shot" ] && [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
         --shot "$(readlink -f "$(dirname "$shot")")/$(basename "$shot")" --wait "$wait_seconds"
 fi
 
-exec "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds"
+# One launcher per run dir at a time: it holds the lock until the program
+# ends (flock -o keeps the lock out of Wine's processes, whose server
+# outlives the program by a few seconds). A second start on the same run dir
+# touches neither prefix nor device and brings the running copy to the front.
+if ! { mkdir -p "$PEBBLORA_RUN_DIR" && : >>"$PEBBLORA_RUN_DIR/pebblora-run.lock"; } 2>/dev/null; then
+    echo "run.sh: preparing the Wine prefix failed: cannot create the run dir $PEBBLORA_RUN_DIR or write in it (a read-only or full file system?)" >&2
+    exit 1
+fi
+status=0
+flock -n -o -E 75 "$PEBBLORA_RUN_DIR/pebblora-run.lock" \
+    "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds" || status=$?
+[ $status -eq 75 ] || exit $status
+PEBBLORA_LAUNCH=front exec "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds"

@@ -22,6 +22,32 @@ fail() {
     exit 1
 }
 
+if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
+program="${PEBBLORA_DRIVE^^}:\\Program Files\\Pebblora\\pebblora.exe"
+# The language and screen of the copy this launcher starts, for a second
+# start on the same run dir; absent while the launcher prepares.
+running="$(dirname "$WINEPREFIX")/pebblora-running"
+
+# Another launcher holds the run dir (run.sh's lock): its program is asked,
+# by starting it once more on its desktop, to come to the front, as a second
+# copy of the program does. That second process starts in the language of
+# the running one, so that Wine keeps the font links as they are.
+if [ "${PEBBLORA_LAUNCH:-}" = front ]; then
+    read -r running_language running_size <"$running" 2>/dev/null ||
+        fail "starting the program" "another ./run.sh is preparing $(dirname "$WINEPREFIX") right now; start again once its window shows"
+    if [ "$running_language" = ja ]; then
+        pebblora_japanese_locale || fail "bringing the running copy to the front" "see the line above"
+    fi
+    cd "$PEBBLORA_DEVICE" && wine explorer "/desktop=Pebblora,$running_size" "$program" >/dev/null 2>&1 </dev/null ||
+        fail "bringing the running copy to the front" "wine explorer /desktop=Pebblora,$running_size ended with exit $?"
+    echo "Pebblora already runs from $(dirname "$WINEPREFIX"): brought it to the front."
+    [ "$running_language $running_size" = "${PEBBLORA_LANGUAGE:-en} $size" ] ||
+        echo "It keeps its language and screen ($running_language, $running_size); end it (Ctrl+Q) to start with other options."
+    [ -z "$shot" ] || echo "No screenshot taken: the screen is that of the running copy."
+    exit 0
+fi
+rm -f "$running"
+
 if [ "${PEBBLORA_LANGUAGE:-en}" = ja ]; then
     step "preparing the Japanese system language"
     pebblora_japanese_locale || fail "preparing the Japanese system language" "see the line above"
@@ -53,7 +79,6 @@ mkdir -p "$skins_dir" && cp -r "$PEBBLORA_ROOT/skins/." "$skins_dir/" ||
     fail "installing the sample skins" "cannot copy skins/ to $skins_dir"
 
 step "preparing the device settings"
-if [ "$hires" = 1 ]; then size=480x640; dpi=192; else size=240x320; dpi=96; fi
 # The remembered skin (a device path, or empty), the screen density and a
 # realistic device profile (docs/device-profile.md), in one import.
 skin_lines=""
@@ -131,7 +156,7 @@ fi
 
 step "starting the program"
 cd "$PEBBLORA_DEVICE" || fail "starting the program" "cannot enter $PEBBLORA_DEVICE"
-program="${PEBBLORA_DRIVE^^}:\\Program Files\\Pebblora\\pebblora.exe"
+echo "${PEBBLORA_LANGUAGE:-en} $size" >"$running" || fail "starting the program" "cannot write $running"
 if [ -z "$shot" ]; then
     exec wine explorer "/desktop=Pebblora,$size" "$program"
 fi

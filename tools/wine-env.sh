@@ -17,19 +17,43 @@ PEBBLORA_DRIVE=${PEBBLORA_DRIVE:-t}
 # Creates the Wine prefix once (wineboot takes a few seconds) and gives it
 # Wine's own interface fonts. Returns non-zero, with the reason on stderr,
 # when the prefix cannot be made.
+#
+# A prefix counts as made once pebblora-prefix.done is in it, written after
+# every step of its making succeeded. A prefix without it is what a making
+# cut short (Ctrl+C, a full disk) left behind: it is removed and made again,
+# never used half-made. A prefix of an earlier launcher, which noted only
+# the last step (pebblora-x11.reg.done), counts as made.
 pebblora_ensure_prefix() {
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX" || return 1
-        local log="$WINEPREFIX.wineboot.log"
-        wineboot -i >"$log" 2>&1
-        wineserver -w
-        if [ ! -f "$WINEPREFIX/system.reg" ]; then
-            echo "could not create the Wine prefix $WINEPREFIX (wineboot -i); its output:" >&2
-            tail -n 20 "$log" >&2
+    local done="$WINEPREFIX/pebblora-prefix.done"
+    [ -f "$done" ] && return 0
+    if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/pebblora-x11.reg.done" ]; then
+        pebblora_wine_fonts && pebblora_x11_settings && touch "$done" && return 0
+    fi
+    if [ -e "$WINEPREFIX" ]; then
+        # Only what looks like a prefix is removed: never a folder that a
+        # mistyped run dir points at.
+        if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ] && [ ! -e "$WINEPREFIX/dosdevices" ] &&
+            [ ! -e "$WINEPREFIX/drive_c" ] && [ ! -e "$WINEPREFIX/system.reg" ]; then
+            echo "$WINEPREFIX is not a Wine prefix, and not empty: move it away, and the next start makes a prefix there" >&2
             return 1
         fi
+        echo "The Wine prefix $WINEPREFIX was left half-made by a start that was cut short: making it again" >&2
+        wineserver -k 2>/dev/null
+        rm -rf "$WINEPREFIX" || { echo "could not remove the half-made prefix $WINEPREFIX" >&2; return 1; }
     fi
-    pebblora_wine_fonts && pebblora_x11_settings
+    mkdir -p "$WINEPREFIX" || return 1
+    local log="$WINEPREFIX.wineboot.log"
+    wineboot -i >"$log" 2>&1
+    # The services wineboot started finish filling the prefix in after it
+    # returns; the prefix is complete once its session is over.
+    wineserver -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "could not create the Wine prefix $WINEPREFIX (wineboot -i); its output:" >&2
+        tail -n 20 "$log" >&2
+        return 1
+    fi
+    pebblora_wine_fonts && pebblora_x11_settings || return 1
+    touch "$done" || { echo "could not write $done" >&2; return 1; }
 }
 
 # Imports the REGEDIT4 file $1 into the prefix. A Wine process now and then
