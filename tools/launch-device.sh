@@ -33,7 +33,7 @@ running="$(dirname "$WINEPREFIX")/pebblora-running"
 # copy of the program does. That second process starts in the language of
 # the running one, so that Wine keeps the font links as they are.
 if [ "${PEBBLORA_LAUNCH:-}" = front ]; then
-    read -r running_language running_size <"$running" 2>/dev/null ||
+    read -r running_language running_size 2>/dev/null <"$running" ||
         fail "starting the program" "another ./run.sh is preparing $(dirname "$WINEPREFIX") right now; start again once its window shows"
     if [ "$running_language" = ja ]; then
         pebblora_japanese_locale || fail "bringing the running copy to the front" "see the line above"

@@ -2,8 +2,9 @@
 # End-to-end: what a start decides to leave out must never show. A prefix
 # that a cut-short first start left half-made is made again; warm starts that
 # import nothing show the language of the start before, and a switch between
-# English and Japanese (twice each way) shows the new one; a second ./run.sh
-# while the program runs brings it to the front and changes nothing of it.
+# English and Japanese (twice each way) shows the new one, with the font
+# links of its language in place; a second ./run.sh while the program runs
+# brings it to the front and changes nothing of it.
 set -uo pipefail
 E2E_NAME=starts
 source "$(dirname "$0")/lib.sh"
@@ -20,6 +21,17 @@ shoot_label() {
     python3 "$E2E_DIR/check_text.py" glyphs "$E2E_SHOTS/$1.png" $label_rect 3 ||
         fail "$1: the menu-bar label is not drawn with glyphs"
     label_hash=$(convert "$E2E_SHOTS/$1.png" -crop "$crop" +repage -format "%#" info:)
+}
+
+# The IPA Gothic link behind Tahoma as the running program's Wine sees it,
+# asked in the program's language (see probe in lib.sh); empty when absent.
+tahoma_link() {
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    if [ "$program_language" = ja ]; then
+        (pebblora_japanese_locale && wine reg query "$key" /v Tahoma 2>/dev/null)
+    else
+        wine reg query "$key" /v Tahoma 2>/dev/null
+    fi | grep -o 'ipag\.ttf,IPAGothic'
 }
 
 # What a first start cut short during wineboot leaves: a prefix folder with
@@ -42,6 +54,12 @@ for run in en-1 en-2 ja-1 ja-2 en-3; do
     start_program "${options[@]}" || continue
     shoot_label "$run"
     seen[$run]=$label_hash
+    link=$(tahoma_link)
+    if [[ $run == ja-* ]]; then
+        [ -n "$link" ] || fail "$run: Tahoma has no link to IPA Gothic while the Japanese program runs"
+    else
+        [ -z "$link" ] || fail "$run: Tahoma keeps the link to IPA Gothic in an English run"
+    fi
     stop_program || fail "$run: Ctrl+Q did not end the program"
 done
 [ "${seen[en-1]:-}" = "${seen[en-2]:-x}" ] || fail "the warm English start shows another label than the first"
