@@ -63,30 +63,40 @@ wait_visible() {
     done
 }
 
-# Times `wine start_window.exe`; prints the seconds.
+# Times `wine start_window.exe`; prints the seconds. A Wine process now and
+# then fails to start on a busy machine (see tools/wine-run): a start that
+# ends before its window shows is tried again, up to three times, saying so.
 wine_start() {
-    local t0=$EPOCHREALTIME pid seconds
-    wine "$PEBBLORA_BUILD/bench/start_window.exe" >/dev/null 2>&1 &
-    pid=$!
-    seconds=$(wait_visible '^Start window$' "$t0" "$pid") || { end_session "$pid"; die "wine start_window.exe: no window"; }
+    local t0 pid seconds attempt
+    for attempt in 1 2 3; do
+        t0=$EPOCHREALTIME
+        wine "$PEBBLORA_BUILD/bench/start_window.exe" >/dev/null 2>&1 &
+        pid=$!
+        seconds=$(wait_visible '^Start window$' "$t0" "$pid") && break
+        end_session "$pid"
+        [ "$attempt" -lt 3 ] || die "wine start_window.exe: no window in 3 attempts"
+        echo "start_bench: wine start_window.exe ended without a window (attempt $attempt of 3); again" >&2
+    done
     end_session "$pid"
     echo "$seconds"
 }
 
 # Times ./run.sh --skin Garden OPTIONS; prints the seconds. Its steps go to
-# the log LOG (see run.sh), the launcher's messages to LOG.out.
+# the log LOG (see run.sh), the launcher's messages to LOG.out. Tried again
+# as wine_start is.
 game_start() {
-    local log=$1 t0 pid seconds
+    local log=$1 t0 pid seconds attempt
     shift
-    rm -f "$log"
-    t0=$EPOCHREALTIME
-    echo "$t0 starting run.sh" >"$log"
-    PEBBLORA_STEP_LOG="$log" "$root/run.sh" --skin Garden "$@" >"$log.out" 2>&1 &
-    pid=$!
-    if ! seconds=$(wait_visible '^Pebblora - Wine desktop$' "$t0" "$pid" 600); then
+    for attempt in 1 2 3; do
+        t0=$EPOCHREALTIME
+        echo "$t0 starting run.sh" >"$log"
+        PEBBLORA_STEP_LOG="$log" "$root/run.sh" --skin Garden "$@" >"$log.out" 2>&1 &
+        pid=$!
+        seconds=$(wait_visible '^Pebblora - Wine desktop$' "$t0" "$pid" 600) && break
         end_session "$pid"
-        die "./run.sh $*: no window; it said: $(cat "$log.out")"
-    fi
+        [ "$attempt" -lt 3 ] || die "./run.sh $*: no window in 3 attempts; it said: $(cat "$log.out")"
+        echo "start_bench: ./run.sh $* ended without a window (attempt $attempt of 3); again. It said: $(cat "$log.out")" >&2
+    done
     echo "$(echo "$t0 + $seconds" | bc) window visible" >>"$log"
     end_session "$pid"
     echo "$seconds"
