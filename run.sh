@@ -17,6 +17,9 @@
 #                 problem (see docs/skins.md); exit 0 clean, 1 warnings, 2 errors
 #
 # Without a display, ./run.sh says so and takes a screenshot instead.
+# A start builds only what changed and imports only registry settings the
+# prefix lacks. A second ./run.sh on the same run dir while the program runs
+# brings it to the front and says so.
 # The Wine prefix and the device folder live in $PEBBLORA_RUN_DIR (default
 # build/): wineprefix/ and device/. A run dir that does not exist yet is
 # made from nothing, as on a newcomer's first start.
