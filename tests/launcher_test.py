@@ -88,7 +88,8 @@ class RegistryHolds(unittest.TestCase):
         return path
 
     def check(self, *texts):
-        files = [self.write("import%d.reg" % i, t) for i, t in enumerate(texts)]
+        """Runs the checker on files with these contents; "--" parts groups."""
+        files = [t if t == "--" else self.write("import%d.reg" % i, t) for i, t in enumerate(texts)]
         run = subprocess.run([sys.executable, HOLDS, self.prefix] + files, capture_output=True, text=True)
         return run.returncode, run.stdout.strip()
 
@@ -119,6 +120,14 @@ class RegistryHolds(unittest.TestCase):
         for text, says in cases:
             with self.subTest(says=says):
                 self.assertDecision(1, [text], says)
+
+    def test_each_group_is_decided_on_its_own(self):
+        english_links = LINKS_REG.split("\n\"Tahoma\"")[0] + '\n"Tahoma"=-\n'
+        noted = 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"Codepages"="932,932"\n'
+        code, said = self.check(LAUNCH_REG, "--", english_links, noted)
+        self.assertEqual(1, code, said)
+        self.assertEqual(["import2.reg"], [os.path.basename(line.split(":")[0]) for line in said.splitlines()],
+                         "expected only the links group (from import2.reg) to need an import; it said: " + said)
 
     def test_a_deleted_key_holding_more_than_the_file_writes_back_needs_the_import(self):
         more = USER_REG + '\n[Software\\\\Pebblora Device\\\\Cards\\\\Second Card] 1796773699\n"TotalBytes"=hex(b):00\n'

@@ -3,14 +3,15 @@
 would write, so that the launcher can leave out an import that would change
 nothing.
 
-    registry_holds.py PREFIX FILE.reg...
+    registry_holds.py PREFIX FILE.reg... [-- FILE.reg...]...
 
-Exit 0: every key and value the files write is in the prefix, with the same
-type and data; every value they delete is absent; a key they delete holds
-nothing beyond what the files write into it again. Exit 1: something differs
-(the first difference is printed). Exit 2: cannot tell, because a Wine server
-runs for the prefix (its registry is then in memory, newer than the files) or
-a file cannot be read. Anything but 0 means: import.
+A group of files (groups are parted by --) is held when every key and value
+its files write is in the prefix, with the same type and data; every value
+they delete is absent; a key they delete holds nothing beyond what they
+write into it again. Exit 0: every group is held. Exit 1: not all are; one
+line per group that is not, "FIRST_FILE: the first difference". Exit 2:
+cannot tell, because a Wine server runs for the prefix (its registry is then
+in memory, newer than the files) or a file cannot be read: import them all.
 """
 import fcntl
 import os
@@ -204,18 +205,27 @@ def main(argv):
         print(__doc__.strip(), file=sys.stderr)
         return 2
     prefix = argv[1]
+    groups = [[]]
+    for arg in argv[2:]:
+        if arg == "--":
+            groups.append([])
+        else:
+            groups[-1].append(arg)
+    groups = [g for g in groups if g]
     try:
         if server_runs(prefix):
             print("a Wine server runs for %s" % prefix)
             return 2
-        difference = first_difference(prefix, argv[2:])
+        differences = [(g[0], first_difference(prefix, g)) for g in groups]
     except (OSError, KeyError, ValueError) as error:
         print("cannot tell: %s" % error)
         return 2
-    if difference:
-        print(difference)
-        return 1
-    return 0
+    held = True
+    for first, difference in differences:
+        if difference:
+            print("%s: %s" % (first, difference))
+            held = False
+    return 0 if held else 1
 
 
 if __name__ == "__main__":
