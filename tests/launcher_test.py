@@ -151,6 +151,45 @@ class RegistryHolds(unittest.TestCase):
             os.rmdir(server)
 
 
+class EnsurePrefix(unittest.TestCase):
+    """pebblora_ensure_prefix on prefixes that need no Wine to judge."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.prefix = os.path.join(self.dir.name, "wineprefix")
+        self.fonts = os.path.join(self.dir.name, "wine-fonts")
+        os.makedirs(self.fonts)
+        for name in ("marlett.ttf", "tahoma.ttf"):
+            open(os.path.join(self.fonts, name), "w").close()
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def ensure(self):
+        script = 'source "$1/tools/wine-env.sh"; pebblora_ensure_prefix'
+        env = dict(os.environ, WINEPREFIX=self.prefix, PEBBLORA_WINE_FONTS=self.fonts, PATH="/usr/bin:/bin")
+        return subprocess.run(["bash", "-c", script, "-", ROOT], env=env, capture_output=True, text=True)
+
+    def test_a_made_prefix_gets_back_the_fonts_it_lost(self):
+        os.makedirs(os.path.join(self.prefix, "drive_c", "windows", "Fonts"))
+        for name, text in (("pebblora-prefix.done", ""), ("pebblora-x11.reg.done", "own-cursors,unmanaged\n")):
+            with open(os.path.join(self.prefix, name), "w") as f:
+                f.write(text)
+        run = self.ensure()
+        self.assertEqual(0, run.returncode, run.stderr)
+        marlett = os.path.join(self.prefix, "drive_c", "windows", "Fonts", "marlett.ttf")
+        self.assertTrue(os.path.exists(marlett), "marlett.ttf was not linked into the made prefix again")
+
+    def test_a_folder_that_is_no_prefix_is_never_removed(self):
+        os.makedirs(self.prefix)
+        notes = os.path.join(self.prefix, "notes.txt")
+        open(notes, "w").close()
+        run = self.ensure()
+        self.assertNotEqual(0, run.returncode, "a folder with a person's file was taken for a half-made prefix")
+        self.assertTrue(os.path.exists(notes), "the folder's file was removed")
+        self.assertIn("is not a Wine prefix", run.stderr)
+
+
 class BuildWhenChanged(unittest.TestCase):
     """pebblora_build_when_changed with the build itself replaced by one that
     notes its call and touches the outputs, on a small source tree."""

@@ -25,7 +25,9 @@ PEBBLORA_DRIVE=${PEBBLORA_DRIVE:-t}
 # the last step (pebblora-x11.reg.done), counts as made.
 pebblora_ensure_prefix() {
     local done="$WINEPREFIX/pebblora-prefix.done"
-    [ -f "$done" ] && return 0
+    # A made prefix still gets fonts that went missing, and X11 settings of
+    # a newer set; both checks are a file test when nothing is to do.
+    [ -f "$done" ] && { pebblora_wine_fonts && pebblora_x11_settings; return; }
     if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/pebblora-x11.reg.done" ]; then
         pebblora_wine_fonts && pebblora_x11_settings && touch "$done" && return 0
     fi
