@@ -17,6 +17,9 @@
 #                 problem (see docs/skins.md); exit 0 clean, 1 warnings, 2 errors
 #
 # Without a display, ./run.sh says so and takes a screenshot instead.
+# A start builds only what changed and imports only registry settings the
+# prefix lacks. A second ./run.sh on the same run dir while the program runs
+# brings it to the front and says so.
 # The Wine prefix and the device folder live in $PEBBLORA_RUN_DIR (default
 # build/): wineprefix/ and device/. A run dir that does not exist yet is
 # made from nothing, as on a newcomer's first start.
@@ -62,11 +65,18 @@ fi
 export PEBBLORA_SKIN=$skin
 
 export PEBBLORA_BUILD="${PEBBLORA_BUILD:-$root/build}"
+# With PEBBLORA_STEP_LOG set, each step of the start appends its start time
+# and name there (bench/start_bench.sh reports the time of each).
+step() { [ -z "${PEBBLORA_STEP_LOG:-}" ] || echo "$EPOCHREALTIME $1" >>"$PEBBLORA_STEP_LOG"; }
 # The Xvfb re-run below finds everything installed and built.
 if [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
     source "$root/tools/install-deps.sh"
+    step "checking the packages"
     pebblora_install_deps || { echo "run.sh: installing the packages failed (see apt's messages above)" >&2; exit 1; }
-    pebblora_build "$root" "$PEBBLORA_BUILD" pebblora imgdecmp settings_applet window_probe ||
+    step "checking the build"
+    pebblora_build_when_changed "$root" "$PEBBLORA_BUILD" \
+        "app/pebblora.exe app/IMGDECMP.DLL applets/pebblora.cpl tools/window_probe.exe" \
+        pebblora imgdecmp settings_applet window_probe ||
         { echo "run.sh: building the program failed (see the compiler's messages above)" >&2; exit 1; }
 fi
 
@@ -91,4 +101,16 @@ if [ -n "$shot" ] && [ "${PEBBLORA_IN_XVFB:-0}" != 1 ]; then
         --shot "$(readlink -f "$(dirname "$shot")")/$(basename "$shot")" --wait "$wait_seconds"
 fi
 
-exec "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds"
+# One launcher per run dir at a time: it holds the lock until the program
+# ends (flock -o keeps the lock out of Wine's processes, whose server
+# outlives the program by a few seconds). A second start on the same run dir
+# touches neither prefix nor device and brings the running copy to the front.
+if ! { mkdir -p "$PEBBLORA_RUN_DIR" && : >>"$PEBBLORA_RUN_DIR/pebblora-run.lock"; } 2>/dev/null; then
+    echo "run.sh: preparing the Wine prefix failed: cannot create the run dir $PEBBLORA_RUN_DIR or write in it (a read-only or full file system?)" >&2
+    exit 1
+fi
+status=0
+flock -n -o -E 75 "$PEBBLORA_RUN_DIR/pebblora-run.lock" \
+    "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds" || status=$?
+[ $status -eq 75 ] || exit $status
+PEBBLORA_LAUNCH=front exec "$root/tools/launch-device.sh" "$hires" "$shot" "$wait_seconds"

@@ -7,10 +7,13 @@ PEBBLORA_PACKAGES=(
 )
 
 pebblora_install_deps() {
-    local missing=()
-    local p
+    local missing=() installed p
+    # One query for all: a package dpkg does not know is left out of its
+    # answer, and so counts as missing.
+    installed=" $(dpkg-query -W -f='${Package}=${Status}\n' "${PEBBLORA_PACKAGES[@]}" 2>/dev/null |
+        sed -n 's/^\([^:=]*\)\(:[^=]*\)\{0,1\}=install ok installed$/\1/p' | tr '\n' ' ')"
     for p in "${PEBBLORA_PACKAGES[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+        [[ "$installed" == *" $p "* ]] || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
@@ -39,4 +42,52 @@ pebblora_build() {
     else
         cmake --build "$build" -j "$(nproc)"
     fi
+}
+
+# What a build of the named targets is made from, as one line: the source
+# tree's files (path, size, time to the nanosecond), the compilers and CMake
+# the build uses, and the packages installed. Equal lines mean that nothing
+# the build reads has changed; an input counted that is none only costs a
+# build.
+pebblora_build_inputs() {
+    local root=$1 build=$2 tools
+    shift 2
+    tools=$(command -v cmake x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres)
+    {
+        echo "targets $*"
+        stat -L -c '%n %s %.9Y' $tools /var/lib/dpkg/status 2>&1
+        (cd "$root" && find . \( -path ./.git -o -path './build*' -o -path "./${build#"$root"/}" \) -prune -o \
+            -printf '%P %s %T@\n' | LC_ALL=C sort)
+    } | md5sum | cut -d' ' -f1
+}
+
+# The build's configuration and the built files, by size and time; fails
+# when one is missing.
+pebblora_build_outputs() {
+    local build=$1 file
+    shift
+    for file in CMakeCache.txt "$@"; do
+        stat -c '%n %s %.9Y' "$build/$file" 2>/dev/null || return 1
+    done
+}
+
+# Builds the targets only when something they are made from changed since
+# the last build that went through this function, or a built file is
+# missing or was replaced: `pebblora_build_when_changed ROOT BUILD
+# "OUTPUT..." TARGET...`, OUTPUT relative to BUILD. A stamp in BUILD holds
+# the inputs as they were before that build began and the outputs as they
+# were after it, so that a file changed while the build ran is built again.
+pebblora_build_when_changed() {
+    local root=$1 build=$2 outputs=$3 stamp="$2/run-build.stamp" inputs built
+    shift 3
+    inputs=$(pebblora_build_inputs "$root" "$build" "$@")
+    if built=$(pebblora_build_outputs "$build" $outputs) &&
+        [ "$(cat "$stamp" 2>/dev/null)" = "$inputs"$'\n'"$built" ]; then
+        return 0
+    fi
+    rm -f "$stamp"
+    pebblora_build "$root" "$build" "$@" || return 1
+    # Without a stamp the next start builds again, which is only slower.
+    built=$(pebblora_build_outputs "$build" $outputs) || return 0
+    printf '%s\n%s\n' "$inputs" "$built" >"$stamp" 2>/dev/null || true
 }

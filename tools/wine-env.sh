@@ -17,19 +17,45 @@ PEBBLORA_DRIVE=${PEBBLORA_DRIVE:-t}
 # Creates the Wine prefix once (wineboot takes a few seconds) and gives it
 # Wine's own interface fonts. Returns non-zero, with the reason on stderr,
 # when the prefix cannot be made.
+#
+# A prefix counts as made once pebblora-prefix.done is in it, written after
+# every step of its making succeeded. A prefix without it is what a making
+# cut short (Ctrl+C, a full disk) left behind: it is removed and made again,
+# never used half-made. A prefix of an earlier launcher, which noted only
+# the last step (pebblora-x11.reg.done), counts as made.
 pebblora_ensure_prefix() {
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX" || return 1
-        local log="$WINEPREFIX.wineboot.log"
-        wineboot -i >"$log" 2>&1
-        wineserver -w
-        if [ ! -f "$WINEPREFIX/system.reg" ]; then
-            echo "could not create the Wine prefix $WINEPREFIX (wineboot -i); its output:" >&2
-            tail -n 20 "$log" >&2
+    local done="$WINEPREFIX/pebblora-prefix.done"
+    # A made prefix still gets fonts that went missing, and X11 settings of
+    # a newer set; both checks are a file test when nothing is to do.
+    [ -f "$done" ] && { pebblora_wine_fonts && pebblora_x11_settings; return; }
+    if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/pebblora-x11.reg.done" ]; then
+        pebblora_wine_fonts && pebblora_x11_settings && touch "$done" && return 0
+    fi
+    if [ -e "$WINEPREFIX" ]; then
+        # Only what looks like a prefix is removed: never a folder that a
+        # mistyped run dir points at.
+        if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ] && [ ! -e "$WINEPREFIX/dosdevices" ] &&
+            [ ! -e "$WINEPREFIX/drive_c" ] && [ ! -e "$WINEPREFIX/system.reg" ]; then
+            echo "$WINEPREFIX is not a Wine prefix, and not empty: move it away, and the next start makes a prefix there" >&2
             return 1
         fi
+        echo "The Wine prefix $WINEPREFIX was left half-made by a start that was cut short: making it again" >&2
+        wineserver -k 2>/dev/null
+        rm -rf "$WINEPREFIX" || { echo "could not remove the half-made prefix $WINEPREFIX" >&2; return 1; }
     fi
-    pebblora_wine_fonts && pebblora_x11_settings
+    mkdir -p "$WINEPREFIX" || return 1
+    local log="$WINEPREFIX.wineboot.log"
+    wineboot -i >"$log" 2>&1
+    # The services wineboot started finish filling the prefix in after it
+    # returns; the prefix is complete once its session is over.
+    wineserver -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "could not create the Wine prefix $WINEPREFIX (wineboot -i); its output:" >&2
+        tail -n 20 "$log" >&2
+        return 1
+    fi
+    pebblora_wine_fonts && pebblora_x11_settings || return 1
+    touch "$done" || { echo "could not write $done" >&2; return 1; }
 }
 
 # Imports the REGEDIT4 file $1 into the prefix. A Wine process now and then
@@ -38,12 +64,15 @@ pebblora_ensure_prefix() {
 # import is tried again, up to three times in all, saying so; when all fail,
 # what the last attempt printed goes to stderr. The path is given as the
 # prefix's Z: drive sees it, which spares starting Wine once more to ask.
+# Its output goes to a file, not a pipe: a regedit that starts the Wine
+# server hands the pipe on to the server and its services, and reading the
+# pipe to its end would wait until that session is over.
 pebblora_import_reg() {
-    local file=$1 output status attempt
+    local file=$1 log="$1.log" status attempt
     for attempt in 1 2 3; do
-        output=$(wine regedit /S "Z:${file//\//\\}" 2>&1) && return 0
+        wine regedit /S "Z:${file//\//\\}" >"$log" 2>&1 </dev/null && return 0
         status=$?
-        echo "wine regedit $file failed (exit $status, attempt $attempt of 3)${output:+: $output}" >&2
+        echo "wine regedit $file failed (exit $status, attempt $attempt of 3)$( [ -s "$log" ] && printf ': %s' "$(cat "$log")")" >&2
         sleep 1
     done
     return 1
@@ -135,7 +164,8 @@ pebblora_name_failures() {
     trap 'pebblora_failed=$?; echo "${BASH_SOURCE[0]##*/}: line $LINENO failed (exit $pebblora_failed): $BASH_COMMAND" >&2' ERR
 }
 
-# Japanese text in the interface fonts: `pebblora_font_links ja|en`.
+# Japanese text in the interface fonts: `pebblora_font_links ja|en FILE DPI`
+# writes to FILE the REGEDIT4 text that sets the links for the language.
 # Wine's interface fonts have no kana or kanji. For a Japanese run the free
 # IPA Gothic is linked behind them (FontLink\SystemLink); an English run takes
 # the links out, since a linked face the prefix lacks would be drawn wholly
@@ -143,14 +173,19 @@ pebblora_name_failures() {
 #
 # Wine rewrites the links of Tahoma, Microsoft Sans Serif and Lucida Sans
 # Unicode with its own defaults (faces this prefix does not have) whenever
-# a process starts under another code page than the last one did. So the
-# links are written on every start, never remembered, and by a process that
-# itself starts under the run's language: by the time it writes them, its
-# own start has made any rewrite Wine had pending, and the program that
-# follows finds the code page unchanged.
+# a process starts under another code page or screen density than the last
+# one did; it notes both under Software\Wine\Fonts. So the links are
+# imported by a process that itself starts under the run's language and
+# density: by the time it writes them, its own start has made any rewrite
+# Wine had pending, and the program that follows finds nothing changed.
+#
+# FILE.expect lists, for registry_holds.py, what Wine notes once the links
+# were written under this language and density; when the registry holds
+# both files, no rewrite is pending and the links need no import. A locale
+# whose code pages are not known here has no FILE.expect: always import.
 PEBBLORA_LINKED_FACES=(Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
 pebblora_font_links() {
-    local language=$1 file="$WINEPREFIX/pebblora-fontlinks.reg" face value
+    local language=$1 file=$2 dpi=$3 face value codepages=""
     {
         printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\n'
         for face in "${PEBBLORA_LINKED_FACES[@]}"; do
@@ -163,8 +198,19 @@ pebblora_font_links() {
                 printf '"%s"=-\n' "$face"
             fi
         done
-    } >"$file"
-    pebblora_import_reg "$file"
+    } >"$file" || return 1
+    if [ "$language" = ja ]; then
+        codepages=932,932
+    else
+        # The locale Wine takes its code pages from, as the C library picks it.
+        case "${LC_ALL:-${LC_CTYPE:-${LANG:-C}}}" in
+            C|POSIX|C.*|en_US|en_US.*) codepages=1252,437 ;;
+        esac
+    fi
+    rm -f "$file.expect"
+    [ -n "$codepages" ] || return 0
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"Codepages"="%s"\n"LogPixels"=dword:%08x\n' \
+        "$codepages" "$dpi" >"$file.expect"
 }
 
 # Japanese as the system language: `pebblora_japanese_locale` exports LANG and
