@@ -61,7 +61,9 @@ TEST(FileTimeTexts, TextsThatDoNotFitLeaveTheEmptyText) {
 
     // One unit short, room for the date alone, for the date without its
     // terminator, and for nothing but a terminator.
-    const int date = needed - 9;  // the time takes at least "0:00" and more
+    const SYSTEMTIME local{2024, 3, 2, 5, 14, 7, 9, 0};
+    const int date = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &local, nullptr, nullptr, 0);
+    ASSERT_GT(date, 1) << "the date's own length";
     for (int capacity : {needed - 1, date, date - 1, 2, 1}) {
         Formatted cut(time, capacity);
         EXPECT_FALSE(cut.ok) << "capacity " << capacity;
