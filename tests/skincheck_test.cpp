@@ -135,7 +135,7 @@ const BrokenSkin kBrokenSkins[] = {
                "7: warning: pieces 3 and 4 are only 3.7 apart in colour with deuteranopia and alike in shape: "
                "some players cannot tell them apart; make one lighter or darker, or change its shape"},
               1},
-    /* 24 */ {"speck-background.ini",
+    /* 24 */ {"tiny-background.ini",
               {"7: warning: the background is only 2 x 2 pixels: the game copies it 77361 times to fill the "
                "480 x 640 screen, which slows every start; make it at least 8 x 8 (it is tiled, so any size fits)"},
               1},
