@@ -18,15 +18,8 @@ fresh_run_dir
 images="$root/docs/images"
 mkdir -p "$images"
 
-# The chooser's geometry on the 240 x 320 screen, as the chooser test has it.
-first_item_x=30; first_item_y=109
-up_x=95; up_y=304
-view_x=160; view_y=304
-hold_x=120; hold_y=200
-find_item_x=50; find_item_y=188
+# The Delete question's No.
 no_x=180; no_y=271
-file_menu_x=22; file_menu_y=306
-open_item_x=35; open_item_y=257
 
 # A shot with the pointer off the device's screen, so that no tooltip shows.
 keep() {
@@ -34,28 +27,12 @@ keep() {
     settle
     shoot "$images/$1.png" && echo "docs/images/$1.png"
 }
-bar() { import -window "$desktop" png:- 2>/dev/null | convert png:- -crop 240x26+0+268 +repage -format "%#" info:; }
-bar_is_not() { [ "$(bar)" != "$1" ]; }
-# The caption of the window in front.
-front_is() { local p; p=$(probe) && [ "$(sed -n 2p <<<"$p")" = "$1" ]; }
-# A tap that goes to another folder, and the wait until the chooser shows it.
-go() {
-    local before
-    before=$(bar)
-    tap "$1" "$2"
-    wait_until "the chooser to show another folder" bar_is_not "$before" && settle
-}
 # The view menu's items counted from its last one: Details, List, ...
 view_menu_item() {
     tap $view_x $view_y
     for ((i = 0; i < $1; i++)); do xdotool key Up; done
     xdotool key Return
     settle
-}
-open_chooser() {
-    tap $file_menu_x $file_menu_y
-    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
-    wait_until "the skin chooser to open" dialog_in_front && settle
 }
 
 # The game with three sample skins; the About sheet.
@@ -74,7 +51,7 @@ for skin in Garden "Night Sky" Candy; do
         open_chooser
         view_menu_item 1
         keep chooser-details
-        go $up_x $up_y
+        to_another_folder tap $up_x $up_y
         view_menu_item 2
         keep chooser-list
 
@@ -91,7 +68,7 @@ for skin in Garden "Night Sky" Candy; do
         settle
         xdotool mousemove --window "$desktop" $find_item_x $find_item_y click 1
         settle
-        before=$(bar)
+        before=$(current_bar)
         xdotool type --delay 40 '*.ini'
         xdotool key Return
         wait_until "the Find results" bar_is_not "$before" && settle

@@ -12,31 +12,11 @@ E2E_NAME=chooser
 source "$(dirname "$0")/lib.sh"
 fresh_run_dir
 
-# Geometry of the chooser on the 240 x 320 screen: the first list item, the caption's OK, the
-# folder bar above the menu bar; the game's File menu and its Open... item.
-first_item_x=30; first_item_y=109
+# The caption's OK of the chooser.
 done_x=221; done_y=38
-folder_bar_rect="240x26+0+268"
-file_menu_x=22; file_menu_y=306
-open_item_x=35; open_item_y=257
-# The menu bar's Up button; the list's popup opened by a hold at (120, 200)
-# and its Find... item; the second row of the list.
-up_x=95; up_y=304
-hold_x=120; hold_y=200
-find_item_x=50; find_item_y=188
-second_item_y=126
 
-folder_bar() { convert "$1" -crop "$folder_bar_rect" +repage -format "%#" info:; }
-# The folder bar as it is on the screen now.
-current_bar() { import -window "$desktop" png:- 2>/dev/null | folder_bar png:-; }
-bar_is_not() { [ "$(current_bar)" != "$1" ]; }
-# A double tap that opens a folder: waits until the folder bar shows another place.
-open_folder() {
-    local before
-    before=$(current_bar)
-    xdotool mousemove --window "$desktop" "$1" "$2" click --repeat 2 --delay 80 1
-    wait_until "the folder bar to leave the folder it showed" bar_is_not "$before" && settle
-}
+# A double tap that opens a folder.
+open_folder() { to_another_folder xdotool mousemove --window "$desktop" "$1" "$2" click --repeat 2 --delay 80 1; }
 snap() { shoot "$E2E_SHOTS/$1.png"; echo "$E2E_SHOTS/$1.png"; }
 
 # 1. Japanese first start: the chooser in glyphs; Cancel keeps the built-in board.
@@ -70,9 +50,7 @@ if start_program; then
         fail "the board does not show the Candy skin"
 
     # 3. File > Open... starts in Candy's folder; Escape leaves the skin.
-    tap $file_menu_x $file_menu_y
-    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
-    wait_until "the skin chooser to open" dialog_in_front && settle
+    open_chooser
     again_bar=$(folder_bar "$(snap reopened)")
     [ "$again_bar" = "$candy_bar" ] || fail "Open... did not start in Candy's folder"
     xdotool key Escape
@@ -89,9 +67,7 @@ if start_program; then
     [ "$(folder_bar "$(snap next-start)")" != "$candy_bar" ] || fail "the next start opened the chooser"
 
     # 5. Find: from My Device, "Garden*" finds the Garden folder and Garden.ini.
-    tap $file_menu_x $file_menu_y
-    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
-    wait_until "the skin chooser to open" dialog_in_front && settle
+    open_chooser
     for level in Skins Pebblora "Program Files" "My Device"; do
         before=$(current_bar)
         tap $up_x $up_y

@@ -152,6 +152,43 @@ caption_rect="180 24 60 30"
 chooser_caption_rect="2 30 60 16"
 chooser_label_rect="20 58 64 16"
 
+# The skin chooser's places on the 240 x 320 screen: the first list item
+# and the row below it, the menu bar's Up and view-menu buttons, a hold on
+# the list and its popup's Find... item; the game's File menu and its
+# Open... item.
+first_item_x=30; first_item_y=109; second_item_y=126
+up_x=95; up_y=304
+view_x=160; view_y=304
+hold_x=120; hold_y=200
+find_item_x=50; find_item_y=188
+file_menu_x=22; file_menu_y=306
+open_item_x=35; open_item_y=257
+# The folder bar above the menu bar, which names the chooser's place.
+folder_bar_rect="240x26+0+268"
+
+folder_bar() { convert "$1" -crop "$folder_bar_rect" +repage -format "%#" info:; }
+# The folder bar as it is on the screen now.
+current_bar() { import -window "$desktop" png:- 2>/dev/null | folder_bar png:-; }
+bar_is_not() { [ "$(current_bar)" != "$1" ]; }
+# True when the window in front has the caption $1.
+front_is() { local p; p=$(probe) && [ "$(sed -n 2p <<<"$p")" = "$1" ]; }
+
+# Runs the command given (a tap, a double tap) and waits until the chooser
+# shows another place.
+to_another_folder() {
+    local before
+    before=$(current_bar)
+    "$@"
+    wait_until "the folder bar to leave the folder it showed" bar_is_not "$before" && settle
+}
+
+# File > Open...: the skin chooser over the game.
+open_chooser() {
+    tap $file_menu_x $file_menu_y
+    xdotool mousemove --window "$desktop" $open_item_x $open_item_y click 1
+    wait_until "the skin chooser to open" dialog_in_front && settle
+}
+
 # A screenshot of the game: the right size, pieces where the sampled cells
 # are, dark score digits in the band.
 check_game_screen() {
